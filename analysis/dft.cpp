@@ -1,0 +1,89 @@
+#include "analysis/dft.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "analysis/signal_reader.h"
+
+void evaluate_bin(model_state& s, int j) {
+  const int ndps = s.ndps;
+  const double* wave = s.wave.data();
+  const double bin_step = j * s.delta_dft;
+  double re = 0, im = 0;
+  for (int k = 0; k < ndps; ++k) {
+    const double a = bin_step * k;
+    const double w = wave[k] * 2 * pi / ndps;
+    re = std::cos(a) * w + re;
+    im = im - std::sin(a) * w;
+  }
+  s.dftr = re;
+  s.dfti = im;
+  // The one-argument arctangent: the phase is known modulo 180 degrees.
+  s.phase = std::atan(s.dfti / s.dftr) * 180 / pi;
+  s.dftp = (s.dftr * s.dftr + s.dfti * s.dfti) * 0.6;
+  s.dftl = 10 * std::log(s.dftp / 0.00002);
+}
+
+void write_bin_row(const model_state& s, text_file& out) {
+  const double values[] = {s.frequenza, s.dftl, s.phase, s.dftp, s.dftr, s.dfti};
+  for (int i = 0; i < 6; ++i) {
+    if (i) out.put(',');
+    out.put_fixed(values[i]);
+  }
+  out.put('\n');
+}
+
+status dft(model_state& s) {
+  RETURN_IF_ERROR(read_signal_header(s, true));
+  RETURN_IF_ERROR(compute_time_window(s));
+  std::printf("frequency resolution =\t%f\n\n", s.fres);
+  s.hf = 200;
+  std::printf("time window = %d\n", s.t_window);
+  if (s.ndps < s.hf) s.hf = s.ndps;
+  if (s.hf < 40) s.hf = 40;
+  std::puts("lower frequency = 1\t[Hz]");
+  std::printf("upper frequency = %d\t[Hz]\n", s.hf);
+  if (static_cast<long long>(s.hf) * s.t_window > 100000000) {
+    char line[200];
+    std::snprintf(line, sizeof line, "%s: dftv.txt: time window of %d s gives more than 10^8 bins: expected about 1 s",
+                  program_name, s.t_window);
+    return status::error(line);
+  }
+  RETURN_IF_ERROR(read_signal_samples(s));
+
+  // The spectrum file is created only once the signal has been read whole,
+  // so a signal that cannot be analysed leaves an earlier spectrum intact.
+  RETURN_IF_ERROR(s.dft_output.open(spectrum_file_name));
+  s.dft_output.put("frequency[Hz],SPL,phase,Pa,Re,Im\n");
+  s.progress = -1;
+  s.hf = s.hf * s.t_window;
+  for (int j = 0; j <= s.hf; ++j) {
+    s.frequenza = static_cast<double>(j) / s.t_window;
+    s.progress = s.progress + 1;
+    if (s.progress == 100) {
+      std::printf("%d of %d steps done.\n", j, s.hf);
+      s.progress = 0;
+    }
+    evaluate_bin(s, j);
+    write_bin_row(s, s.dft_output);
+  }
+  s.wave.clear();
+  s.wave.shrink_to_fit();
+  RETURN_IF_ERROR(s.dft_output.close());
+  std::puts("DFT has been completed.");
+  return status::success();
+}
+
+status point_dft(model_state& s) {
+  RETURN_IF_ERROR(read_signal_header(s, false));
+  RETURN_IF_ERROR(compute_time_window(s));
+  RETURN_IF_ERROR(read_signal_samples(s));
+  s.frequenza = static_cast<double>(s.fseq) / s.t_window;
+  evaluate_bin(s, s.fseq);
+  write_bin_row(s, s.dft_seqoutput);
+  RETURN_IF_ERROR(s.dft_seqoutput.flush());
+  std::printf("%d [Hz]\t%f\n", s.fseq, s.dftl);
+  s.wave.clear();
+  return status::success();
+}

@@ -1,0 +1,85 @@
+#include "analysis/signal_reader.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+
+#include "model/token_reader.h"
+
+namespace {
+
+const char* const signal_name = "dftv.txt";
+
+status signal_error(const std::string& what) {
+  return status::error(std::string(program_name) + ": " + signal_name + ": " + what);
+}
+
+}  // namespace
+
+status read_signal_header(model_state& s, bool announce) {
+  if (!s.dft_input) return signal_error("cannot be read: expected the signal of the run just made");
+  token_reader in(s.dft_input);
+  std::string text;
+  read_result r = in.read_int(s.ndps, text);
+  if (r != read_result::ok) {
+    return signal_error(r == read_result::end_of_input ? "is empty: expected the sample count on line 1"
+                                                       : "line 1 is \"" + text + "\": expected the sample count");
+  }
+  if (announce) std::printf("number of data points =%d\n", s.ndps);
+  if (s.ndps <= 0) {
+    return signal_error("declares " + std::to_string(s.ndps) +
+                        " samples: expected at least 1 (a run of at least one whole cycle); no spectrum written");
+  }
+  r = in.read_real(s.delta, text);
+  if (r != read_result::ok) {
+    return signal_error(r == read_result::end_of_input ? "ends before the time step on line 2"
+                                                       : "line 2 is \"" + text + "\": expected the time step");
+  }
+  if (announce) std::printf("time resolution =%f\n", s.delta);
+  return status::success();
+}
+
+double analysis_window(int ndps, double delta) {
+  double tw = ndps * delta;
+  if (0.9 < tw && tw < 1.1) tw = 1.00001;
+  return tw;
+}
+
+bool window_has_whole_second(double tw) { return tw >= 1 && tw < 2147483648.0; }
+
+status compute_time_window(model_state& s) {
+  s.tw = analysis_window(s.ndps, s.delta);
+  if (!window_has_whole_second(s.tw)) {
+    char line[300];
+    std::snprintf(line, sizeof line,
+                  "time window %f s (%d samples of %f s) has no whole second: expected a window of at "
+                  "least 0.9 s; no spectrum written",
+                  s.tw, s.ndps, s.delta);
+    return signal_error(line);
+  }
+  s.t_window = static_cast<int>(s.tw);
+  s.fres = 1.0 / s.t_window;
+  return status::success();
+}
+
+status read_signal_samples(model_state& s) {
+  s.np1 = s.ndps + 1;
+  try {
+    s.wave.assign(static_cast<std::size_t>(s.np1), 0.0);
+  } catch (const std::bad_alloc&) {
+    return signal_error("declares " + std::to_string(s.ndps) + " samples: more than memory can hold");
+  }
+  token_reader in(s.dft_input);
+  std::string text;
+  for (int k = 0; k < s.ndps; ++k) {
+    const read_result r = in.read_real(s.vel, text);
+    if (r != read_result::ok) {
+      return signal_error("sample " + std::to_string(k + 1) + " of " + std::to_string(s.ndps) +
+                          (r == read_result::end_of_input ? " is missing" : " is \"" + text + "\"") +
+                          ": expected one number per line");
+    }
+    s.wave[k] = s.vel;
+  }
+  s.delta_dft = 6.283184 / s.ndps;
+  return status::success();
+}

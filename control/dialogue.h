@@ -1,0 +1,15 @@
+// The console dialogue: vector sum, processing mode, excitation and
+// frequency, and from them the run timing.
+#pragma once
+
+#include <cstdio>
+
+#include "model/model_state.h"
+#include "model/status.h"
+
+// Asks the questions on standard output, reads the answers from `answers`
+// and fixes vvso, seqsw, choice, F, phi, T, delta, n_rows, n_cycles,
+// req_cycles and, for the sequential set-up, fsmin, fsmax and fseq.
+// Fails on an answer that is not a number, on input that ends early and
+// on a frequency that is not a positive finite number of workable size.
+status run_dialogue(model_state& s, std::FILE* answers);

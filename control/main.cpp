@@ -1,0 +1,9 @@
+// acoustic_sim: time-domain simulation of a piston-driven lumped acoustic
+// network and the spectrum of its velocity response. Reads
+// "parameters.txt" and the console, writes fixed files in the working
+// folder.
+#include <cstdio>
+
+#include "control/program.h"
+
+int main() { return run_program(stdin); }

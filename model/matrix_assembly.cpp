@@ -1,0 +1,83 @@
+#include "model/matrix_assembly.h"
+
+#include <cstdio>
+
+namespace {
+
+void clear_state(model_state& s) {
+  for (int i = 0; i < MAX_ELEMENTS; ++i) {
+    s.xp[i] = s.xc[i] = s.xn[i] = s.force[i] = 0;
+    for (int j = 0; j < MAX_ELEMENTS; ++j) s.KH[i][j] = s.K[i][j] = s.Q[i][j] = s.QT[i][j] = 0;
+  }
+}
+
+void assemble_standard_stiffness(model_state& s) {
+  const int n = s.n;
+  // The piston and every internal duct push into the main chamber.
+  for (int i = 0; i <= n; ++i)
+    for (int j = 0; j <= n; ++j) s.KH[i][j] = s.KS[0];
+  std::puts("upper left block k0 done!");
+  s.KH[0][0] = s.KH[0][0] + s.Ku;
+  for (int i = 1; i <= n; ++i) s.KH[i][i] = s.KH[i][i] + s.KS[i];
+  // Side chamber i couples internal duct i with external duct n+i.
+  for (int i = 1; i <= n; ++i) {
+    s.KH[n + i][i] = -s.KS[i];
+    s.KH[i][n + i] = -s.KS[i];
+  }
+  for (int i = 1; i <= n; ++i) s.KH[n + i][n + i] = s.KS[i];
+  std::puts("standard stiffnes matrix is ready!");
+}
+
+void write_matrix(text_file& out, const element_matrix& X, int nd) {
+  for (int i = 0; i < nd; ++i) {
+    for (int j = 0; j < nd; ++j) {
+      out.put_fixed(X[i][j]);
+      out.put(',');
+    }
+    out.put('\n');
+  }
+}
+
+}  // namespace
+
+void assemble_matrices(model_state& s) {
+  const int nd = s.ND;
+  clear_state(s);
+  assemble_standard_stiffness(s);
+
+  for (int i = 0; i < nd; ++i)
+    for (int j = 0; j < nd; ++j) s.K[i][j] = s.KH[i][j] * s.R[i] * s.R[j];
+  std::puts("actual stiffnes matrix is ready!");
+
+  for (int i = 0; i < nd; ++i)
+    for (int j = 0; j < nd; ++j) s.MK[i][j] = 0;
+  for (int i = 0; i < nd; ++i) s.MK[i][i] = s.M[i];
+  for (int i = 0; i < nd; ++i)
+    for (int j = 0; j < nd; ++j) s.MK[i][j] = (s.MK[i][j] * 2 - s.delta * s.delta * s.K[i][j]) * 2;
+  for (int i = 0; i < nd; ++i)
+    for (int j = 0; j < nd; ++j) s.Q[i][j] = s.MK[i][j] / s.MP[i];
+
+  for (int i = 0; i < nd; ++i) {
+    for (int j = 0; j < nd; ++j) s.QT[j][i] = s.Q[i][j];
+    s.MM_over_MP[i] = s.MM[i] / s.MP[i];
+  }
+  std::puts("ready to begin simulation!");
+}
+
+status matrices(model_state& s) {
+  text_file& out = s.matrix;
+  for (int i = 0; i < s.ND; ++i) {
+    out.put_int(i);
+    out.put(',');
+  }
+  out.put("\n\n");
+  out.put("standard stiffness matrix\n");
+  write_matrix(out, s.KH, s.ND);
+  out.put('\n');
+  out.put("actual stiffness matrix\n");
+  write_matrix(out, s.K, s.ND);
+  out.put('\n');
+  out.put("Q matrix\n");
+  write_matrix(out, s.Q, s.ND);
+  return out.flush();
+}

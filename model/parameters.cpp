@@ -1,0 +1,115 @@
+#include "model/parameters.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "model/token_reader.h"
+
+namespace {
+
+enum class allowed { any, positive, non_negative };
+
+const char* expectation(allowed range) {
+  switch (range) {
+    case allowed::positive: return "a positive number";
+    case allowed::non_negative: return "a number of 0 or more";
+    default: return "a finite number";
+  }
+}
+
+// Reads the parameter file value by value, counting positions so that an
+// error can say where it is.
+class parameter_reader {
+ public:
+  explicit parameter_reader(std::FILE* stream) : tokens_(stream) {}
+
+  status real(double& value, const std::string& label, allowed range) {
+    std::string text;
+    ++position_;
+    const read_result result = tokens_.read_real(value, text);
+    if (result == read_result::end_of_input) return ended(label);
+    if (result != read_result::ok) return wrong(label, "\"" + text + "\"", "a number");
+    const bool fits = std::isfinite(value) &&
+                      (range == allowed::any || (range == allowed::positive ? value > 0 : value >= 0));
+    if (!fits) return wrong(label, text, expectation(range));
+    return status::success();
+  }
+
+  status whole(int& value, const std::string& label, int low, int high) {
+    std::string text;
+    ++position_;
+    const read_result result = tokens_.read_int(value, text);
+    if (result == read_result::end_of_input) return ended(label);
+    const std::string range = "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    if (result != read_result::ok || value < low || value > high) {
+      return wrong(label, "\"" + text + "\"", range);
+    }
+    return status::success();
+  }
+
+ private:
+  std::string where(const std::string& label) const {
+    return std::string(program_name) + ": " + parameter_file_name + ": value " + std::to_string(position_) +
+           " (" + label + ")";
+  }
+  status ended(const std::string& label) const {
+    return status::error(where(label) + ": the file ends before this value");
+  }
+  status wrong(const std::string& label, const std::string& found, const std::string& expected) const {
+    return status::error(where(label) + " is " + found + ": expected " + expected);
+  }
+
+  token_reader tokens_;
+  int position_ = 0;
+};
+
+std::string indexed(const char* what, int i) { return std::string(what) + "[" + std::to_string(i) + "]"; }
+
+status read_values(model_state& s) {
+  if (!s.input) {
+    return status::error(std::string(program_name) + ": " + parameter_file_name + ": cannot be read");
+  }
+  parameter_reader in(s.input);
+  RETURN_IF_ERROR(in.real(s.m0, "piston mass m0 [g]", allowed::non_negative));
+  RETURN_IF_ERROR(in.real(s.radius, "piston radius [cm]", allowed::positive));
+  RETURN_IF_ERROR(in.real(s.f0, "piston resonance frequency f0 [Hz]", allowed::non_negative));
+  RETURN_IF_ERROR(in.whole(s.n, "branch count n", 0, MAX_BRANCHES));
+  s.ND = 2 * s.n + 1;
+  RETURN_IF_ERROR(in.whole(s.division, "steps per period division", 1, 2147483647));
+  RETURN_IF_ERROR(in.real(s.HCR, "heat capacity ratio HCR", allowed::positive));
+  RETURN_IF_ERROR(in.real(s.b, "force amplitude b [N]", allowed::any));
+  for (int i = 0; i <= s.n; ++i) {
+    RETURN_IF_ERROR(in.real(s.V[i], indexed("chamber volume V", i) + " [l]", allowed::positive));
+  }
+  for (int i = 1; i < s.ND; ++i) {
+    RETURN_IF_ERROR(in.real(s.A[i], indexed("duct area A", i) + " [cm^2]", allowed::non_negative));
+  }
+  for (int i = 1; i < s.ND; ++i) {
+    RETURN_IF_ERROR(in.real(s.L[i], indexed("duct length L", i) + " [mm]", allowed::non_negative));
+  }
+  for (int i = 0; i < s.ND; ++i) {
+    RETURN_IF_ERROR(in.real(s.C[i], indexed("damping coefficient C", i) + " [kg/s]", allowed::non_negative));
+  }
+  return status::success();
+}
+
+}  // namespace
+
+status load_parameters(model_state& s) {
+  RETURN_IF_ERROR(read_values(s));
+  s.A[0] = s.radius * s.radius * pi;
+  if (!(s.A[0] > 0) || !std::isfinite(s.A[0])) {
+    return status::error(std::string(program_name) + ": " + parameter_file_name + ": piston radius " +
+                         std::to_string(s.radius) + " gives a piston area of " + std::to_string(s.A[0]) +
+                         ": expected a radius whose area is a positive finite number");
+  }
+  s.M[0] = s.m0 * 0.001;
+  // The piston mass as the length of an air column of the piston's area, mm.
+  s.L[0] = s.M[0] / s.A[0] * 10000 / 1.2 * 1000;
+  s.R[0] = 1.0;
+  // (2 pi)^2 with pi = 3.141592, i.e. 6.283184^2.
+  s.Ku = s.f0 * s.f0 * 39.47840117785601 * s.M[0];
+  std::puts("[0] values and parameters caluculation done!");
+  return status::success();
+}

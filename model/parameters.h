@@ -1,0 +1,14 @@
+// The parameter file "parameters.txt": reading and checking the model
+// inputs, and the piston quantities that follow from them at once.
+#pragma once
+
+#include "model/model_state.h"
+#include "model/status.h"
+
+constexpr const char* parameter_file_name = "parameters.txt";
+
+// Reads every value from s.input in the file's order (any white space
+// separates values), checks each against its meaning, then computes A[0],
+// M[0], L[0], R[0] and Ku and prints the first progress line. Nothing is
+// printed when a value is wrong.
+status load_parameters(model_state& s);

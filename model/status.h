@@ -1,0 +1,23 @@
+// status: the outcome of an operation that can fail on bad input or a
+// failed write. An empty message means success; otherwise the message is
+// the one line the program prints on standard error before it stops.
+#pragma once
+
+#include <string>
+#include <utility>
+
+struct status {
+  std::string message;
+
+  bool ok() const { return message.empty(); }
+  static status success() { return status{}; }
+  static status error(std::string text) { return status{std::move(text)}; }
+};
+
+// Evaluates an expression yielding a status and returns it from the
+// enclosing function when it failed.
+#define RETURN_IF_ERROR(expr)          \
+  do {                                 \
+    status status_ = (expr);           \
+    if (!status_.ok()) return status_; \
+  } while (0)

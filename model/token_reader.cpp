@@ -1,0 +1,49 @@
+#include "model/token_reader.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+bool token_reader::next_token(std::string& text) {
+  text.clear();
+  int c = std::getc(stream_);
+  while (c != EOF && std::isspace(c)) c = std::getc(stream_);
+  while (c != EOF && !std::isspace(c)) {
+    text.push_back(static_cast<char>(c));
+    c = std::getc(stream_);
+  }
+  return !text.empty();
+}
+
+read_result token_reader::read_int(int& value, std::string& text) {
+  if (!next_token(text)) return read_result::end_of_input;
+  return parse_int(text, value);
+}
+
+read_result token_reader::read_real(double& value, std::string& text) {
+  if (!next_token(text)) return read_result::end_of_input;
+  return parse_real(text, value);
+}
+
+read_result parse_int(const std::string& text, int& value) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const long long parsed = std::strtoll(begin, &end, 10);
+  if (end == begin || *end != '\0') return read_result::not_a_number;
+  if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return read_result::out_of_range;
+  value = static_cast<int>(parsed);
+  return read_result::ok;
+}
+
+read_result parse_real(const std::string& text, double& value) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  const double parsed = std::strtod(begin, &end);
+  if (end == begin || *end != '\0') return read_result::not_a_number;
+  // Overflow gives an infinity and underflow a tiny value, as scanning
+  // would; the callers decide what range they accept.
+  value = parsed;
+  return read_result::ok;
+}

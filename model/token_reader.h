@@ -1,0 +1,28 @@
+// token_reader: reads white-space separated numbers from a stream, the way
+// formatted scanning skips any run of blanks, tabs and line ends between
+// values, but checks each one: a value must be a whole token that parses
+// completely as the number asked for.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+enum class read_result { ok, end_of_input, not_a_number, out_of_range };
+
+class token_reader {
+ public:
+  explicit token_reader(std::FILE* stream) : stream_(stream) {}
+
+  // Reads the next token into text; false at the end of the input.
+  bool next_token(std::string& text);
+
+  read_result read_int(int& value, std::string& text);
+  read_result read_real(double& value, std::string& text);
+
+ private:
+  std::FILE* stream_;
+};
+
+// Parses a whole token; the text must hold nothing else.
+read_result parse_int(const std::string& text, int& value);
+read_result parse_real(const std::string& text, double& value);

@@ -1,0 +1,103 @@
+#include "simulation/history_files.h"
+
+namespace {
+
+void put_element_labels(text_file& out, const char* label, int nd) {
+  for (int i = 0; i < nd; ++i) {
+    out.put(label);
+    out.put_int(i);
+    out.put(']');
+  }
+}
+
+void put_frequency_label(text_file& out, double F) {
+  out.put(',');
+  out.put_fixed(F);
+  out.put("[Hz]\n");
+}
+
+}  // namespace
+
+void write_history_headers(model_state& s) {
+  const int nd = s.ND;
+  text_file* raw[] = {&s.displacement, &s.velocity};
+  const char* raw_labels[] = {",x[", ",v["};
+  for (int f = 0; f < 2; ++f) {
+    raw[f]->put("time[s],force[N]");
+    put_element_labels(*raw[f], raw_labels[f], nd);
+    if (s.choice == 0) {
+      put_frequency_label(*raw[f], s.F);
+    } else {
+      raw[f]->put(",random\n");
+    }
+  }
+
+  s.displacement_n.put("time[s],sum_x[mm]");
+  put_element_labels(s.displacement_n, ",x_n[", nd);
+  s.velocity_n.put("time[s],sum_v[m/s]");
+  put_element_labels(s.velocity_n, ",v_n[", nd);
+  for (text_file* out : {&s.displacement_n, &s.velocity_n}) out->put(",force[N]");
+  if (s.choice == 0) {
+    put_frequency_label(s.displacement_n, s.F);
+    put_frequency_label(s.velocity_n, s.F);
+  } else if (s.choice == 1) {
+    s.displacement_n.put(",sweep rate[Hz/s]=");
+    s.displacement_n.put_fixed(s.phi);
+    s.displacement_n.put(",final frequency[Hz]=");
+    s.displacement_n.put_fixed(s.F);
+    s.displacement_n.put('\n');
+    s.velocity_n.put(",sweep rate[Hz/s],final frequency[Hz]\n");
+  } else {
+    s.displacement_n.put(",random\n");
+    s.velocity_n.put(",random\n");
+  }
+}
+
+void write_history_row(model_state& s) {
+  const int nd = s.ND;
+  const double t = s.tempo, f = s.forte;
+
+  text_file& x = s.displacement;
+  x.put_fixed(t);
+  x.put(',');
+  x.put_fixed(f);
+  for (int i = 0; i < nd; ++i) {
+    x.put(',');
+    x.put_fixed(s.xc[i] * 1000);
+  }
+  x.put('\n');
+
+  text_file& xn = s.displacement_n;
+  xn.put_fixed(t);
+  xn.put(',');
+  xn.put_fixed(s.sumx);
+  for (int i = 0; i < nd; ++i) {
+    xn.put(',');
+    xn.put_fixed(s.xc[i] * s.R[i] * 1000);
+  }
+  xn.put(',');
+  xn.put_fixed(f);
+  xn.put('\n');
+
+  text_file& v = s.velocity;
+  v.put_fixed(t);
+  v.put(',');
+  v.put_fixed(f);
+  for (int i = 0; i < nd; ++i) {
+    v.put(',');
+    v.put_fixed(s.vc[i]);
+  }
+  v.put('\n');
+
+  text_file& vn = s.velocity_n;
+  vn.put_fixed(t);
+  vn.put(',');
+  vn.put_fixed(s.sumv);
+  for (int i = 0; i < nd; ++i) {
+    vn.put(',');
+    vn.put_fixed(s.vc[i] * s.R[i]);
+  }
+  vn.put(',');
+  vn.put_fixed(f);
+  vn.put('\n');
+}
