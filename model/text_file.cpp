@@ -25,7 +25,6 @@ status text_file::open(const std::string& name, const char* mode) {
   // This object does the buffering; an unbuffered FILE reports a full disk
   // at the write that meets it.
   std::setvbuf(file_, nullptr, _IONBF, 0);
-  if (!buffer_) buffer_.reset(new char[capacity]);
   return status::success();
 }
 

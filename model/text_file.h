@@ -1,6 +1,7 @@
 // text_file: an output file written through a large buffer, with numbers
 // formatted as "%f" and "%d" would format them. A failed create or write
 // is remembered and reported by flush() and close(), naming the file.
+// Text put into a file that is not open is dropped.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +15,7 @@
 
 class text_file {
  public:
-  text_file() = default;
+  text_file() : buffer_(new char[capacity]) {}
   ~text_file();
   text_file(const text_file&) = delete;
   text_file& operator=(const text_file&) = delete;
