@@ -22,8 +22,8 @@ status read_signal_header(model_state& s, bool announce) {
   std::string text;
   read_result r = in.read_int(s.ndps, text);
   if (r != read_result::ok) {
-    return signal_error(r == read_result::end_of_input ? "is empty: expected the sample count on line 1"
-                                                       : "line 1 is \"" + text + "\": expected the sample count");
+    return signal_error(is_missing(r) ? "is empty: expected the sample count on line 1"
+                                      : "line 1 is \"" + text + "\": expected the sample count");
   }
   if (announce) std::printf("number of data points =%d\n", s.ndps);
   if (s.ndps <= 0) {
@@ -32,8 +32,8 @@ status read_signal_header(model_state& s, bool announce) {
   }
   r = in.read_real(s.delta, text);
   if (r != read_result::ok) {
-    return signal_error(r == read_result::end_of_input ? "ends before the time step on line 2"
-                                                       : "line 2 is \"" + text + "\": expected the time step");
+    return signal_error(is_missing(r) ? "ends before the time step on line 2"
+                                      : "line 2 is \"" + text + "\": expected the time step");
   }
   if (announce) std::printf("time resolution =%f\n", s.delta);
   return status::success();
@@ -75,8 +75,7 @@ status read_signal_samples(model_state& s) {
     const read_result r = in.read_real(s.vel, text);
     if (r != read_result::ok) {
       return signal_error("sample " + std::to_string(k + 1) + " of " + std::to_string(s.ndps) +
-                          (r == read_result::end_of_input ? " is missing" : " is \"" + text + "\"") +
-                          ": expected one number per line");
+                          (is_missing(r) ? " is missing" : " is \"" + text + "\"") + ": expected one number per line");
     }
     s.wave[k] = s.vel;
   }

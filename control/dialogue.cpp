@@ -16,7 +16,9 @@ status read_answer(token_reader& in, const char* question, int& value) {
   std::fflush(stdout);
   std::string text;
   const read_result r = in.read_int(value, text);
-  if (r == read_result::end_of_input) return status::error(about(question) + ": input ended before the answer");
+  if (is_missing(r)) {
+    return status::error(about(question) + ": input ended before the answer");
+  }
   if (r != read_result::ok) return status::error(about(question) + " is \"" + text + "\": expected a whole number");
   return status::success();
 }
@@ -25,7 +27,9 @@ status read_frequency(token_reader& in, const char* question, double& value) {
   std::fflush(stdout);
   std::string text;
   const read_result r = in.read_real(value, text);
-  if (r == read_result::end_of_input) return status::error(about(question) + ": input ended before the answer");
+  if (is_missing(r)) {
+    return status::error(about(question) + ": input ended before the answer");
+  }
   if (r != read_result::ok || !std::isfinite(value) || !(value > 0)) {
     return status::error(about(question) + " is \"" + text + "\": expected a positive frequency in Hz");
   }

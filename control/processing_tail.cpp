@@ -14,8 +14,8 @@ namespace {
 status open_signal(model_state& s) {
   s.dft_input = std::fopen(signal_file_name, "r");
   if (!s.dft_input) {
-    return status::error(std::string(program_name) + ": cannot read " + signal_file_name + ": " +
-                         std::strerror(errno) + ": expected the signal of the run just made");
+    return status::error(std::string(program_name) + ": cannot read " + signal_file_name + ": " + std::strerror(errno) +
+                         ": expected the signal of the run just made");
   }
   return status::success();
 }

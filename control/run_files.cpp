@@ -32,7 +32,7 @@ status close_run_files(model_state& s) {
     s.input = nullptr;
   }
   status first = status::success();
-  text_file* order[] = {&s.displacement, &s.displacement_n, &s.velocity, &s.velocity_n,
+  text_file* order[] = {&s.displacement, &s.displacement_n, &s.velocity,     &s.velocity_n,
                         &s.matrix,       &s.dft_params,     &s.dft_seqoutput};
   for (text_file* f : order) {
     status closed = f->close();

@@ -60,8 +60,7 @@ struct model_state {
   int t_window = 0;
   double fres = 0;
   int hf = 0, progress = 0;
-  double delta_dft = 0, frequenza = 0, dftr = 0, dfti = 0, dftp = 0,
-         dftl = 0, phase = 0;
+  double delta_dft = 0, frequenza = 0, dftr = 0, dfti = 0, dftp = 0, dftl = 0, phase = 0;
 
   // Streams: the parameter file, the seven long-lived outputs, and the
   // three that live for one run or one analysis.

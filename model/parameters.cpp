@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "model/token_reader.h"
@@ -12,9 +13,12 @@ enum class allowed { any, positive, non_negative };
 
 const char* expectation(allowed range) {
   switch (range) {
-    case allowed::positive: return "a positive number";
-    case allowed::non_negative: return "a number of 0 or more";
-    default: return "a finite number";
+    case allowed::positive:
+      return "a positive number";
+    case allowed::non_negative:
+      return "a number of 0 or more";
+    default:
+      return "a finite number";
   }
 }
 
@@ -29,9 +33,10 @@ class parameter_reader {
     ++position_;
     const read_result result = tokens_.read_real(value, text);
     if (result == read_result::end_of_input) return ended(label);
+    if (result == read_result::unreadable) return unreadable();
     if (result != read_result::ok) return wrong(label, "\"" + text + "\"", "a number");
-    const bool fits = std::isfinite(value) &&
-                      (range == allowed::any || (range == allowed::positive ? value > 0 : value >= 0));
+    const bool fits =
+        std::isfinite(value) && (range == allowed::any || (range == allowed::positive ? value > 0 : value >= 0));
     if (!fits) return wrong(label, text, expectation(range));
     return status::success();
   }
@@ -41,6 +46,7 @@ class parameter_reader {
     ++position_;
     const read_result result = tokens_.read_int(value, text);
     if (result == read_result::end_of_input) return ended(label);
+    if (result == read_result::unreadable) return unreadable();
     const std::string range = "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
     if (result != read_result::ok || value < low || value > high) {
       return wrong(label, "\"" + text + "\"", range);
@@ -50,8 +56,12 @@ class parameter_reader {
 
  private:
   std::string where(const std::string& label) const {
-    return std::string(program_name) + ": " + parameter_file_name + ": value " + std::to_string(position_) +
-           " (" + label + ")";
+    return std::string(program_name) + ": " + parameter_file_name + ": value " + std::to_string(position_) + " (" +
+           label + ")";
+  }
+  status unreadable() const {
+    return status::error(std::string(program_name) + ": " + parameter_file_name +
+                         ": cannot be read: " + std::strerror(tokens_.error()));
   }
   status ended(const std::string& label) const {
     return status::error(where(label) + ": the file ends before this value");

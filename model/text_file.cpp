@@ -19,8 +19,7 @@ status text_file::open(const std::string& name, const char* mode) {
   used_ = 0;
   file_ = std::fopen(name.c_str(), mode);
   if (!file_) {
-    return status::error(std::string(program_name) + ": cannot create " + name + ": " +
-                         std::strerror(errno));
+    return status::error(std::string(program_name) + ": cannot create " + name + ": " + std::strerror(errno));
   }
   // This object does the buffering; an unbuffered FILE reports a full disk
   // at the write that meets it.
@@ -49,8 +48,7 @@ void text_file::drain() {
 }
 
 status text_file::failure() const {
-  return status::error(std::string(program_name) + ": cannot write " + name_ + ": " +
-                       std::strerror(error_));
+  return status::error(std::string(program_name) + ": cannot write " + name_ + ": " + std::strerror(error_));
 }
 
 status text_file::flush() {

@@ -13,16 +13,17 @@ bool token_reader::next_token(std::string& text) {
     text.push_back(static_cast<char>(c));
     c = std::getc(stream_);
   }
+  if (c == EOF && std::ferror(stream_)) error_ = errno ? errno : EIO;
   return !text.empty();
 }
 
 read_result token_reader::read_int(int& value, std::string& text) {
-  if (!next_token(text)) return read_result::end_of_input;
+  if (!next_token(text)) return missing();
   return parse_int(text, value);
 }
 
 read_result token_reader::read_real(double& value, std::string& text) {
-  if (!next_token(text)) return read_result::end_of_input;
+  if (!next_token(text)) return missing();
   return parse_real(text, value);
 }
 

@@ -7,20 +7,28 @@
 #include <cstdio>
 #include <string>
 
-enum class read_result { ok, end_of_input, not_a_number, out_of_range };
+enum class read_result { ok, end_of_input, unreadable, not_a_number, out_of_range };
+
+// No value at all: the input ended or could not be read.
+inline bool is_missing(read_result r) { return r == read_result::end_of_input || r == read_result::unreadable; }
 
 class token_reader {
  public:
   explicit token_reader(std::FILE* stream) : stream_(stream) {}
 
-  // Reads the next token into text; false at the end of the input.
+  // Reads the next token into text; false at the end of the input or on a
+  // read error (then error() is the errno).
   bool next_token(std::string& text);
+  int error() const { return error_; }
 
   read_result read_int(int& value, std::string& text);
   read_result read_real(double& value, std::string& text);
 
  private:
+  read_result missing() const { return error_ ? read_result::unreadable : read_result::end_of_input; }
+
   std::FILE* stream_;
+  int error_ = 0;
 };
 
 // Parses a whole token; the text must hold nothing else.

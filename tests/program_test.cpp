@@ -60,8 +60,8 @@ struct network {
 };
 
 const network closed_box{20, 8, 40, 0, 100, 1.4, 1.0, {20}, {}, {}, {1.0}};
-const network two_chamber{30,   10,  30, 2, 200, 1.4, 2.0, {40, 10, 5}, {20, 15, 25, 20}, {50, 80, 150, 120},
-                          {1.5, 0.02, 0.02, 0.05, 0.05}};
+const network two_chamber{
+    30, 10, 30, 2, 200, 1.4, 2.0, {40, 10, 5}, {20, 15, 25, 20}, {50, 80, 150, 120}, {1.5, 0.02, 0.02, 0.05, 0.05}};
 
 const std::string dialogue_head =
     "Choose vector sum option\n\t 0: All ducts, 1: ignore internal ducts\nYour choice =\t"
@@ -97,7 +97,8 @@ TEST_F(ProgramRun, ExamplesPrintTheSetUpExactlyInEveryMode) {
       double delta;
     } modes[] = {
         {"0\n1\n0\n50\n",
-         dialogue_head + excitation_question + "input frequency[Hz]=You have chosen sinsoidal wave at 50.000000 [Hz].\n",
+         dialogue_head + excitation_question +
+             "input frequency[Hz]=You have chosen sinsoidal wave at 50.000000 [Hz].\n",
          1.0 / 50 / d},
         {"1\n1\n1\n250\n",
          dialogue_head + excitation_question +

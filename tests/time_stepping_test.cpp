@@ -15,8 +15,7 @@ namespace {
 
 using complex = std::complex<double>;
 
-const char* two_branches =
-    "20 8 40\n2 100 1.4 1\n20 5 8\n20 15 25 20\n50 80 150 120\n2 0.05 0.05 0.08 0.08\n";
+const char* two_branches = "20 8 40\n2 100 1.4 1\n20 5 8\n20 15 25 20\n50 80 150 120\n2 0.05 0.05 0.08 0.08\n";
 
 void step(model_state& s, int k) {
   advance(s, k);
@@ -149,8 +148,7 @@ std::vector<complex> frequency_domain_solution(const model_state& s, double w) {
 
 // Drives the network for `seconds`, then measures each element's complex
 // amplitude over the last `cycles` whole periods.
-std::vector<complex> simulated_amplitudes(model_state& s, double F, int steps_per_period, double seconds,
-                                          int cycles) {
+std::vector<complex> simulated_amplitudes(model_state& s, double F, int steps_per_period, double seconds, int cycles) {
   s.choice = 0;
   s.F = F;
   s.delta = 1 / F / steps_per_period;
