@@ -8,12 +8,13 @@
 
 void evaluate_bin(model_state& s, int j) {
   const int ndps = s.ndps;
-  const double* wave = s.wave.data();
+  const double* weight = s.wave_weight.data();
   const double bin_step = j * s.delta_dft;
   double re = 0, im = 0;
   for (int k = 0; k < ndps; ++k) {
+    // a = j delta_dft k; sine and cosine of the same argument (one sincos).
     const double a = bin_step * k;
-    const double w = wave[k] * 2 * pi / ndps;
+    const double w = weight[k];
     re = std::cos(a) * w + re;
     im = im - std::sin(a) * w;
   }
@@ -68,8 +69,7 @@ status dft(model_state& s) {
     evaluate_bin(s, j);
     write_bin_row(s, s.dft_output);
   }
-  s.wave.clear();
-  s.wave.shrink_to_fit();
+  release_signal(s);
   RETURN_IF_ERROR(s.dft_output.close());
   std::puts("DFT has been completed.");
   return status::success();
@@ -84,6 +84,6 @@ status point_dft(model_state& s) {
   write_bin_row(s, s.dft_seqoutput);
   RETURN_IF_ERROR(s.dft_seqoutput.flush());
   std::printf("%d [Hz]\t%f\n", s.fseq, s.dftl);
-  s.wave.clear();
+  release_signal(s);
   return status::success();
 }

@@ -66,6 +66,7 @@ status read_signal_samples(model_state& s) {
   s.np1 = s.ndps + 1;
   try {
     s.wave.assign(static_cast<std::size_t>(s.np1), 0.0);
+    s.wave_weight.reserve(static_cast<std::size_t>(s.ndps));
   } catch (const std::bad_alloc&) {
     return signal_error("declares " + std::to_string(s.ndps) + " samples: more than memory can hold");
   }
@@ -80,5 +81,12 @@ status read_signal_samples(model_state& s) {
     s.wave[k] = s.vel;
   }
   s.delta_dft = 6.283184 / s.ndps;
+  s.wave_weight.resize(static_cast<std::size_t>(s.ndps));
+  for (int k = 0; k < s.ndps; ++k) s.wave_weight[k] = s.wave[k] * 2 * pi / s.ndps;
   return status::success();
+}
+
+void release_signal(model_state& s) {
+  std::vector<double>().swap(s.wave);
+  std::vector<double>().swap(s.wave_weight);
 }

@@ -21,6 +21,9 @@ bool window_has_whole_second(double tw);
 // truncates to 0 s.
 status compute_time_window(model_state& s);
 
-// Reads ndps samples into wave (np1 entries, the last one 0) and sets
-// delta_dft.
+// Reads ndps samples into wave (np1 entries, the last one 0), sets
+// delta_dft and the transform weights wave_weight.
 status read_signal_samples(model_state& s);
+
+// Frees the sample buffers at the end of an analysis.
+void release_signal(model_state& s);

@@ -56,6 +56,7 @@ struct model_state {
   // Spectral analysis.
   int ndps = 0, np1 = 0;
   std::vector<double> wave;
+  std::vector<double> wave_weight;  // wave[k] * 2 pi / ndps, once per signal
   double vel = 0, tw = 0;
   int t_window = 0;
   double fres = 0;

@@ -25,11 +25,11 @@ class text_file {
   bool is_open() const { return file_ != nullptr; }
   const std::string& name() const { return name_; }
 
+#ifndef ACOUSTIC_EXTERNAL_WRITER
   void put(char c) {
     if (used_ + 1 > capacity) drain();
     buffer_[used_++] = c;
   }
-  void put(std::string_view text);
   void put_fixed(double x) {
     if (used_ + fixed6_max_chars > capacity) drain();
     used_ += format_fixed6(x, buffer_.get() + used_);
@@ -38,6 +38,13 @@ class text_file {
     if (used_ + 12 > capacity) drain();
     used_ += format_int(v, buffer_.get() + used_);
   }
+#else
+  // Defined elsewhere: the benchmarks link writers of their own (bench/).
+  void put(char c);
+  void put_fixed(double x);
+  void put_int(int v);
+#endif
+  void put(std::string_view text);
 
   // Hands everything buffered to the operating system.
   status flush();
