@@ -67,12 +67,16 @@ status ask_excitation(model_state& s, token_reader& in) {
 
 }  // namespace
 
-status run_dialogue(model_state& s, std::FILE* answers) {
-  token_reader in(answers);
+status ask_vector_sum_option(model_state& s, token_reader& in) {
   std::puts("Choose vector sum option");
   std::puts("\t 0: All ducts, 1: ignore internal ducts");
   std::fputs("Your choice =\t", stdout);
-  RETURN_IF_ERROR(read_answer(in, "Your choice = (vector sum option)", s.vvso));
+  return read_answer(in, "Your choice = (vector sum option)", s.vvso);
+}
+
+status run_dialogue(model_state& s, std::FILE* answers) {
+  token_reader in(answers);
+  RETURN_IF_ERROR(ask_vector_sum_option(s, in));
 
   std::puts("Choose Sequential Processing or One time Processing");
   std::puts("\tSequential Processing:\t0\n\tOne Time Processing:\t1");

@@ -6,6 +6,10 @@
 
 #include "model/model_state.h"
 #include "model/status.h"
+#include "model/token_reader.h"
+
+// The first question alone: which velocities the sum takes (vvso).
+status ask_vector_sum_option(model_state& s, token_reader& answers);
 
 // Asks the questions on standard output, reads the answers from `answers`
 // and fixes vvso, seqsw, choice, F, phi, T, delta, n_rows, n_cycles,

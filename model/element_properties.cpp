@@ -26,36 +26,34 @@ status check_element_masses(const model_state& s) {
   return status::success();
 }
 
-void derive_element_properties(model_state& s) {
+void compute_element_properties(model_state& s) {
   for (int i = 0; i <= s.n; ++i) s.V[i] = s.V[i] / 1000;
-  std::puts("chamber volume unit conversion done!");
-
   for (int i = 1; i < s.ND; ++i) {
     s.R[i] = s.A[i] / s.A[0];
     s.M[i] = duct_air_mass(s, i);
   }
-  std::puts("M[i]\tC[i]");
-  for (int i = 0; i < s.ND; ++i) std::printf("%f\t%f\n", s.M[i], s.C[i]);
-
   for (int i = 0; i < s.ND; ++i) {
     s.MP[i] = s.M[i] * 2 + s.C[i] * s.delta;
     s.MM[i] = s.M[i] * 2 - s.C[i] * s.delta;
   }
+  // Every chamber is referred to the piston area; the area ratios enter in
+  // the actual stiffness matrix.
+  for (int i = 0; i <= s.n; ++i) s.KS[i] = s.A[0] * s.HCR * s.A[0] * 1e-8 * 101300 / s.V[i];
+}
+
+void derive_element_properties(model_state& s) {
+  compute_element_properties(s);
+  std::puts("chamber volume unit conversion done!");
+  std::puts("M[i]\tC[i]");
+  for (int i = 0; i < s.ND; ++i) std::printf("%f\t%f\n", s.M[i], s.C[i]);
   std::puts("i\tR[i]\tA[i]\tL[i]\tM[i]");
   for (int i = 0; i < s.ND; ++i) std::printf("%d\t%f\t%f\t%f\t%f\n", i, s.R[i], s.A[i], s.L[i], s.M[i]);
   for (int i = 0; i < s.ND; ++i) std::printf("%f\t%f\n", s.MM[i], s.MP[i]);
-
   std::puts("\n-- damping effects below --");
   for (int i = 0; i < s.ND; ++i) std::printf("%f\t", 1 - s.MM[i] / s.MP[i]);
   std::printf("\n");
   std::puts("ratio and mass vector calculation done!");
-
-  for (int i = 0; i <= s.n; ++i) {
-    // Every chamber is referred to the piston area; the area ratios enter
-    // in the actual stiffness matrix.
-    s.KS[i] = s.A[0] * s.HCR * s.A[0] * 1e-8 * 101300 / s.V[i];
-    std::printf("standard stiffness matrix values %d\t%f\n", i, s.KS[i]);
-  }
+  for (int i = 0; i <= s.n; ++i) std::printf("standard stiffness matrix values %d\t%f\n", i, s.KS[i]);
   std::printf("\n");
   std::puts("read data stored to matrices!");
 }

@@ -11,6 +11,8 @@
 // massless element without damping divides the recursion by zero).
 status check_element_masses(const model_state& s);
 
-// Converts the volumes to m^3, derives R, M, MP, MM and KS and prints the
-// set-up tables. Needs delta.
+// Converts the volumes to m^3 and derives R, M, MP, MM and KS. Needs delta.
+void compute_element_properties(model_state& s);
+
+// compute_element_properties, then the set-up tables on standard output.
 void derive_element_properties(model_state& s);

@@ -16,7 +16,6 @@ void assemble_standard_stiffness(model_state& s) {
   // The piston and every internal duct push into the main chamber.
   for (int i = 0; i <= n; ++i)
     for (int j = 0; j <= n; ++j) s.KH[i][j] = s.KS[0];
-  std::puts("upper left block k0 done!");
   s.KH[0][0] = s.KH[0][0] + s.Ku;
   for (int i = 1; i <= n; ++i) s.KH[i][i] = s.KH[i][i] + s.KS[i];
   // Side chamber i couples internal duct i with external duct n+i.
@@ -25,7 +24,6 @@ void assemble_standard_stiffness(model_state& s) {
     s.KH[i][n + i] = -s.KS[i];
   }
   for (int i = 1; i <= n; ++i) s.KH[n + i][n + i] = s.KS[i];
-  std::puts("standard stiffnes matrix is ready!");
 }
 
 void write_matrix(text_file& out, const element_matrix& X, int nd) {
@@ -40,13 +38,18 @@ void write_matrix(text_file& out, const element_matrix& X, int nd) {
 
 }  // namespace
 
-void assemble_matrices(model_state& s) {
-  const int nd = s.ND;
+void assemble_stiffness(model_state& s) {
   clear_state(s);
   assemble_standard_stiffness(s);
+  for (int i = 0; i < s.ND; ++i)
+    for (int j = 0; j < s.ND; ++j) s.K[i][j] = s.KH[i][j] * s.R[i] * s.R[j];
+}
 
-  for (int i = 0; i < nd; ++i)
-    for (int j = 0; j < nd; ++j) s.K[i][j] = s.KH[i][j] * s.R[i] * s.R[j];
+void assemble_matrices(model_state& s) {
+  const int nd = s.ND;
+  assemble_stiffness(s);
+  std::puts("upper left block k0 done!");
+  std::puts("standard stiffnes matrix is ready!");
   std::puts("actual stiffnes matrix is ready!");
 
   for (int i = 0; i < nd; ++i)

@@ -8,6 +8,9 @@
 #include "model/model_state.h"
 #include "model/status.h"
 
+// Clears the state and every matrix and builds KH and K alone.
+void assemble_stiffness(model_state& s);
+
 // Builds KH, K, MK and Q (and the loop's copies QT and MM_over_MP) and
 // clears the state and force vectors; prints its progress lines.
 void assemble_matrices(model_state& s);

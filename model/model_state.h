@@ -19,7 +19,8 @@ constexpr double two_pi = 6.283184;
 constexpr double p0 = 101300.0;  // atmospheric pressure, Pa
 constexpr double rho = 1.2;      // air density, kg/m^3
 
-constexpr const char* program_name = "acoustic_sim";
+// The name every error line starts with; a companion command sets its own.
+inline const char* program_name = "acoustic_sim";
 
 using element_vector = double[MAX_ELEMENTS];
 using element_matrix = double[MAX_ELEMENTS][MAX_ELEMENTS];

@@ -107,6 +107,12 @@ status read_values(model_state& s) {
 }  // namespace
 
 status load_parameters(model_state& s) {
+  RETURN_IF_ERROR(read_parameters(s));
+  std::puts("[0] values and parameters caluculation done!");
+  return status::success();
+}
+
+status read_parameters(model_state& s) {
   RETURN_IF_ERROR(read_values(s));
   s.A[0] = s.radius * s.radius * pi;
   if (!(s.A[0] > 0) || !std::isfinite(s.A[0])) {
@@ -120,6 +126,5 @@ status load_parameters(model_state& s) {
   s.R[0] = 1.0;
   // (2 pi)^2 with pi = 3.141592, i.e. 6.283184^2.
   s.Ku = s.f0 * s.f0 * 39.47840117785601 * s.M[0];
-  std::puts("[0] values and parameters caluculation done!");
   return status::success();
 }

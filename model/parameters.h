@@ -12,3 +12,6 @@ constexpr const char* parameter_file_name = "parameters.txt";
 // M[0], L[0], R[0] and Ku and prints the first progress line. Nothing is
 // printed when a value is wrong.
 status load_parameters(model_state& s);
+
+// load_parameters without the progress line.
+status read_parameters(model_state& s);

@@ -1,0 +1,125 @@
+#include "analysis/steady_state.h"
+
+#include <Eigen/Dense>
+#include <cmath>
+
+using complex = std::complex<double>;
+
+namespace {
+
+Eigen::MatrixXd stiffness(const model_state& s) {
+  Eigen::MatrixXd K(s.ND, s.ND);
+  for (int i = 0; i < s.ND; ++i)
+    for (int j = 0; j < s.ND; ++j) K(i, j) = s.K[i][j];
+  return K;
+}
+
+// Dynamic stiffness K - w^2 M + i w C.
+Eigen::MatrixXcd dynamic_stiffness(const model_state& s, double w) {
+  Eigen::MatrixXcd A = stiffness(s).cast<complex>();
+  for (int i = 0; i < s.ND; ++i) A(i, i) += complex(-w * w * s.M[i], w * s.C[i]);
+  return A;
+}
+
+// The velocity sum of amplitudes V, with the internal ducts left out when
+// vvso != 0, as the simulation forms it.
+complex weighted_sum(const model_state& s, const Eigen::VectorXcd& V) {
+  const int first_duct = (s.vvso != 0 ? s.n : 0) + 1;
+  complex sum = V(0) * s.R[0];
+  for (int j = first_duct; j < s.ND; ++j) sum += V(j) * s.R[j];
+  return sum;
+}
+
+}  // namespace
+
+steady_point solve_steady_state(const model_state& s, double frequency) {
+  const double w = frequency * two_pi;
+  const Eigen::MatrixXcd A = dynamic_stiffness(s, w);
+  Eigen::VectorXcd force = Eigen::VectorXcd::Zero(s.ND);
+  force(0) = complex(0, -s.b);
+  const Eigen::PartialPivLU<Eigen::MatrixXcd> lu(A);
+  const Eigen::VectorXcd X = lu.solve(force);
+  const complex i_w(0, w);
+  const Eigen::VectorXcd V = i_w * X;
+
+  // d/dw of S = sum R_j i w X_j, with dX/dw = -A^-1 (dA/dw) X and
+  // dA/dw = -2 w M + i C; the group delay is -d(arg S)/dw.
+  Eigen::VectorXcd dA_X(s.ND);
+  for (int i = 0; i < s.ND; ++i) dA_X(i) = complex(-2 * w * s.M[i], s.C[i]) * X(i);
+  const Eigen::VectorXcd dX = -lu.solve(dA_X);
+  const Eigen::VectorXcd dV = complex(0, 1) * X + i_w * dX;
+
+  steady_point p;
+  p.frequency = frequency;
+  p.X.assign(X.data(), X.data() + s.ND);
+  p.velocity_sum = weighted_sum(s, V);
+  const complex dS = weighted_sum(s, dV);
+  p.group_delay = p.velocity_sum == complex(0, 0) ? 0 : -(dS / p.velocity_sum).imag();
+  return p;
+}
+
+std::vector<double> natural_frequencies_hz(const model_state& s) {
+  Eigen::MatrixXd M = Eigen::MatrixXd::Zero(s.ND, s.ND);
+  for (int i = 0; i < s.ND; ++i) {
+    if (!(s.M[i] > 0)) return {};
+    M(i, i) = s.M[i];
+  }
+  const Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd> solver(stiffness(s), M);
+  std::vector<double> f;
+  for (int i = 0; i < s.ND; ++i) f.push_back(std::sqrt(std::max(solver.eigenvalues()(i), 0.0)) / (2 * M_PI));
+  return f;
+}
+
+transformed_bin transform_of_steady(complex velocity_sum) {
+  transformed_bin t;
+  t.re = pi * velocity_sum.real();
+  t.im = pi * velocity_sum.imag();
+  t.phase = std::atan(t.im / t.re) * 180 / pi;
+  t.pa = (t.re * t.re + t.im * t.im) * 0.6;
+  t.spl = 10 * std::log(t.pa / 0.00002);
+  return t;
+}
+
+status write_steady_state_files(const model_state& s) {
+  text_file response, elements;
+  RETURN_IF_ERROR(response.open("steady_state_response.csv"));
+  RETURN_IF_ERROR(elements.open("steady_state_elements.csv"));
+  response.put("frequency[Hz],SPL,phase,Pa,Re,Im\n");
+  elements.put("frequency[Hz]");
+  for (int i = 0; i < s.ND; ++i) {
+    elements.put(",x[");
+    elements.put_int(i);
+    elements.put("][mm]");
+  }
+  for (int i = 0; i < s.ND; ++i) {
+    elements.put(",v[");
+    elements.put_int(i);
+    elements.put("][m/s]");
+  }
+  elements.put(",group_delay[ms]\n");
+
+  for (int f = 10; f <= 400; ++f) {
+    const steady_point p = solve_steady_state(s, f);
+    const transformed_bin t = transform_of_steady(p.velocity_sum);
+    const double row[] = {p.frequency, t.spl, t.phase, t.pa, t.re, t.im};
+    for (int c = 0; c < 6; ++c) {
+      if (c) response.put(',');
+      response.put_fixed(row[c]);
+    }
+    response.put('\n');
+    elements.put_fixed(p.frequency);
+    for (int i = 0; i < s.ND; ++i) {
+      elements.put(',');
+      elements.put_fixed(std::abs(p.X[i]) * 1000);
+    }
+    for (int i = 0; i < s.ND; ++i) {
+      elements.put(',');
+      elements.put_fixed(std::abs(p.X[i]) * f * two_pi);
+    }
+    elements.put(',');
+    elements.put_fixed(p.group_delay * 1000);
+    elements.put('\n');
+  }
+  RETURN_IF_ERROR(response.close());
+  return elements.close();
+}
