@@ -1,5 +1,6 @@
 #include "analysis/signal_reader.h"
 
+#include <climits>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -30,6 +31,7 @@ status read_signal_header(model_state& s, bool announce) {
     return signal_error("declares " + std::to_string(s.ndps) +
                         " samples: expected at least 1 (a run of at least one whole cycle); no spectrum written");
   }
+  if (s.ndps == INT_MAX) return signal_error("declares 2147483647 samples: expected fewer");
   r = in.read_real(s.delta, text);
   if (r != read_result::ok) {
     return signal_error(is_missing(r) ? "ends before the time step on line 2"

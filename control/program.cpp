@@ -20,7 +20,7 @@ status read_inputs(model_state& s, std::FILE* answers) {
   RETURN_IF_ERROR(open_parameter_file(s));
   RETURN_IF_ERROR(load_parameters(s));
   RETURN_IF_ERROR(run_dialogue(s, answers));
-  RETURN_IF_ERROR(check_element_masses(s));
+  RETURN_IF_ERROR(check_element_properties(s));
   if (s.seqsw != 1) {
     RETURN_IF_ERROR(check_sequential_window(s));
   }

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -70,6 +71,12 @@ status time_sinusoid(model_state& s, double F) {
   RETURN_IF_ERROR(set_rows(s, static_cast<std::int64_t>(s.division) * s.n_cycles, "a sinusoid at"));
   s.T = 1 / s.F;
   s.delta = s.T / s.division;
+  if (!std::isfinite(s.delta)) {
+    char line[200];
+    std::snprintf(line, sizeof line, "%s: a sinusoid at %g Hz has no finite period: expected a larger frequency",
+                  program_name, F);
+    return status::error(line);
+  }
   return status::success();
 }
 

@@ -10,7 +10,18 @@ double duct_air_mass(const model_state& s, int i) { return s.A[i] * 0.0001 * s.L
 
 }  // namespace
 
-status check_element_masses(const model_state& s) {
+status check_element_properties(const model_state& s) {
+  for (int i = 0; i <= s.n; ++i) {
+    const double stiffness = s.A[0] * s.HCR * s.A[0] * 1e-8 * 101300 / (s.V[i] / 1000);
+    if (!std::isfinite(stiffness)) {
+      char line[300];
+      std::snprintf(line, sizeof line,
+                    "%s: parameters.txt: chamber volume V[%d] = %g l gives an infinite stiffness: expected a "
+                    "larger volume",
+                    program_name, i, s.V[i]);
+      return status::error(line);
+    }
+  }
   for (int i = 0; i < s.ND; ++i) {
     const double mass = i == 0 ? s.M[0] : duct_air_mass(s, i);
     const double mp = mass * 2 + s.C[i] * s.delta;

@@ -6,10 +6,11 @@
 #include "model/model_state.h"
 #include "model/status.h"
 
-// MP[i] = 2 M[i] + C[i] delta for every element, as derive_element_properties
-// will compute it; fails, naming the element, where one would be 0 (a
-// massless element without damping divides the recursion by zero).
-status check_element_masses(const model_state& s);
+// Checks what derive_element_properties will compute: every chamber
+// stiffness finite, and MP[i] = 2 M[i] + C[i] delta positive for every
+// element (a massless element without damping divides the recursion by
+// zero). Fails naming the chamber or element.
+status check_element_properties(const model_state& s);
 
 // Converts the volumes to m^3 and derives R, M, MP, MM and KS. Needs delta.
 void compute_element_properties(model_state& s);

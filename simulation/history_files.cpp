@@ -53,51 +53,37 @@ void write_history_headers(model_state& s) {
   }
 }
 
+namespace {
+
+// "first,second", then ",value(i)" for every element, then ",force" when
+// the file carries the force last, then the line end.
+template <typename ElementValue>
+void put_row(text_file& out, double first, double second, int nd, ElementValue value, const double* force_last) {
+  out.put_fixed(first);
+  out.put(',');
+  out.put_fixed(second);
+  for (int i = 0; i < nd; ++i) {
+    out.put(',');
+    out.put_fixed(value(i));
+  }
+  if (force_last) {
+    out.put(',');
+    out.put_fixed(*force_last);
+  }
+  out.put('\n');
+}
+
+}  // namespace
+
 void write_history_row(model_state& s) {
   const int nd = s.ND;
   const double t = s.tempo, f = s.forte;
-
-  text_file& x = s.displacement;
-  x.put_fixed(t);
-  x.put(',');
-  x.put_fixed(f);
-  for (int i = 0; i < nd; ++i) {
-    x.put(',');
-    x.put_fixed(s.xc[i] * 1000);
-  }
-  x.put('\n');
-
-  text_file& xn = s.displacement_n;
-  xn.put_fixed(t);
-  xn.put(',');
-  xn.put_fixed(s.sumx);
-  for (int i = 0; i < nd; ++i) {
-    xn.put(',');
-    xn.put_fixed(s.xc[i] * s.R[i] * 1000);
-  }
-  xn.put(',');
-  xn.put_fixed(f);
-  xn.put('\n');
-
-  text_file& v = s.velocity;
-  v.put_fixed(t);
-  v.put(',');
-  v.put_fixed(f);
-  for (int i = 0; i < nd; ++i) {
-    v.put(',');
-    v.put_fixed(s.vc[i]);
-  }
-  v.put('\n');
-
-  text_file& vn = s.velocity_n;
-  vn.put_fixed(t);
-  vn.put(',');
-  vn.put_fixed(s.sumv);
-  for (int i = 0; i < nd; ++i) {
-    vn.put(',');
-    vn.put_fixed(s.vc[i] * s.R[i]);
-  }
-  vn.put(',');
-  vn.put_fixed(f);
-  vn.put('\n');
+  put_row(
+      s.displacement, t, f, nd, [&](int i) { return s.xc[i] * 1000; }, nullptr);
+  put_row(
+      s.displacement_n, t, s.sumx, nd, [&](int i) { return s.xc[i] * s.R[i] * 1000; }, &f);
+  put_row(
+      s.velocity, t, f, nd, [&](int i) { return s.vc[i]; }, nullptr);
+  put_row(
+      s.velocity_n, t, s.sumv, nd, [&](int i) { return s.vc[i] * s.R[i]; }, &f);
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <vector>
 
 #include "test_support.h"
 
@@ -81,6 +82,48 @@ TEST(Dft, BinOfAKnownSinusoid) {
   // A bin away from the tone holds almost nothing.
   const auto quiet = split_fields(split_lines(read_file("dft_result.csv"))[1 + 80]);
   EXPECT_LT(std::fabs(std::stod(quiet[4])), 1e-2);
+}
+
+// The transform exactly as written: the weight formed per term, sine and
+// cosine as two separate calls, the phase recomputed after every term.
+// The analysis must give the same bits.
+TEST(Dft, SameBitsAsTheSumsAsWritten) {
+  scratch_dir dir;
+  const int N = 5000;
+  write_signal(N, 0.0002, [&](int k) { return std::sin(k * 0.037) * 3 + std::cos(k * 0.0011) - 0.2; });
+  model_state s;
+  ASSERT_TRUE(run_dft(s).ok());
+  const auto rows = split_lines(read_file("dft_result.csv"));
+  std::vector<double> wave(N);
+  std::FILE* f = std::fopen("dftv.txt", "r");
+  int count;
+  double delta;
+  ASSERT_EQ(std::fscanf(f, "%d %lf", &count, &delta), 2);
+  for (double& w : wave) ASSERT_EQ(std::fscanf(f, "%lf", &w), 1);
+  std::fclose(f);
+  double (*volatile sine)(double) = std::sin;
+  double (*volatile cosine)(double) = std::cos;
+  const double delta_dft = 6.283184 / N;
+  for (int j : {0, 1, 7, 50, 133, 200}) {
+    double re = 0, im = 0, phase = 0;
+    for (int k = 0; k < N; ++k) {
+      const double a = j * delta_dft * k;
+      const double w = wave[k] * 2 * 3.141592 / N;
+      re = cosine(a) * w + re;
+      im = im - sine(a) * w;
+      phase = std::atan(im / re) * 180 / 3.141592;
+    }
+    const double pa = (re * re + im * im) * 0.6;
+    const double spl = 10 * std::log(pa / 0.00002);
+    char expected[200];
+    std::snprintf(expected, sizeof expected, "%f,%f,%f,%f,%f,%f", static_cast<double>(j), spl, phase, pa, re, im);
+    EXPECT_EQ(rows[1 + j], expected) << "bin " << j;
+    if (j == 200) {
+      EXPECT_EQ(s.dftr, re);
+      EXPECT_EQ(s.dfti, im);
+      EXPECT_EQ(s.phase, phase);
+    }
+  }
 }
 
 TEST(Dft, SilenceGivesZeroPowerAndUndefinedLevels) {
