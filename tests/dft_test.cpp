@@ -160,6 +160,28 @@ TEST(PointDft, OneRowAtTheSweepFrequency) {
   EXPECT_EQ(s.delta, 0.001);  // the time step read back replaces delta
 }
 
+TEST(SignalReading, ATruncatedOrBrokenSignalIsAnErrorAndWritesNothing) {
+  scratch_dir dir;
+  struct broken {
+    const char* text;
+    const char* message;
+  } cases[] = {{"", "is empty"},
+               {"100\n", "ends before the time step"},
+               {"100\n0.010000\n1.0\n2.0\n", "sample 3 of 100 is missing"},
+               {"3\n0.400000\n1.0\nx\n3.0\n", "sample 2 of 3 is \"x\""},
+               {"0\n0.010000\n0.0\n", "declares 0 samples"},
+               {"-5\n0.010000\n", "declares -5 samples"}};
+  for (const broken& c : cases) {
+    write_file("dftv.txt", c.text);
+    model_state s;
+    const status done = run_dft(s);
+    ASSERT_FALSE(done.ok()) << c.text;
+    EXPECT_NE(done.message.find(c.message), std::string::npos) << done.message;
+    EXPECT_EQ(done.message.rfind("acoustic_sim: dftv.txt: ", 0), 0u) << done.message;
+    EXPECT_FALSE(file_exists("dft_result.csv"));
+  }
+}
+
 TEST(SignalReading, TheTimeStepIsReadAsPrinted) {
   scratch_dir dir;
   write_signal(300000, 1.0 / 300000, [](int) { return 0.0; });
