@@ -6,6 +6,15 @@
 
 #include "analysis/signal_reader.h"
 
+bin_levels levels_of_bin(double re, double im) {
+  bin_levels levels;
+  // The one-argument arctangent: the phase is known modulo 180 degrees.
+  levels.phase = std::atan(im / re) * 180 / pi;
+  levels.pa = (re * re + im * im) * 0.6;
+  levels.spl = 10 * std::log(levels.pa / 0.00002);
+  return levels;
+}
+
 void evaluate_bin(model_state& s, int j) {
   const int ndps = s.ndps;
   const double* weight = s.wave_weight.data();
@@ -20,10 +29,10 @@ void evaluate_bin(model_state& s, int j) {
   }
   s.dftr = re;
   s.dfti = im;
-  // The one-argument arctangent: the phase is known modulo 180 degrees.
-  s.phase = std::atan(s.dfti / s.dftr) * 180 / pi;
-  s.dftp = (s.dftr * s.dftr + s.dfti * s.dfti) * 0.6;
-  s.dftl = 10 * std::log(s.dftp / 0.00002);
+  const bin_levels levels = levels_of_bin(re, im);
+  s.phase = levels.phase;
+  s.dftp = levels.pa;
+  s.dftl = levels.spl;
 }
 
 void write_bin_row(const model_state& s, text_file& out) {

@@ -11,6 +11,13 @@
 
 constexpr const char* spectrum_file_name = "dft_result.csv";
 
+// What a bin's parts give: the phase in degrees (atan(im / re) with
+// pi = 3.141592, known modulo 180), Pa = 0.6 |X|^2 and SPL = 10 ln(Pa / 2e-5).
+struct bin_levels {
+  double phase, pa, spl;
+};
+bin_levels levels_of_bin(double re, double im);
+
 // Sets dftr, dfti, phase, dftp and dftl for bin j of wave.
 void evaluate_bin(model_state& s, int j);
 

@@ -3,6 +3,8 @@
 #include <Eigen/Dense>
 #include <cmath>
 
+#include "analysis/dft.h"
+
 using complex = std::complex<double>;
 
 namespace {
@@ -70,16 +72,6 @@ std::vector<double> natural_frequencies_hz(const model_state& s) {
   return f;
 }
 
-transformed_bin transform_of_steady(complex velocity_sum) {
-  transformed_bin t;
-  t.re = pi * velocity_sum.real();
-  t.im = pi * velocity_sum.imag();
-  t.phase = std::atan(t.im / t.re) * 180 / pi;
-  t.pa = (t.re * t.re + t.im * t.im) * 0.6;
-  t.spl = 10 * std::log(t.pa / 0.00002);
-  return t;
-}
-
 status write_steady_state_files(const model_state& s) {
   text_file response, elements;
   RETURN_IF_ERROR(response.open("steady_state_response.csv"));
@@ -100,8 +92,10 @@ status write_steady_state_files(const model_state& s) {
 
   for (int f = 10; f <= 400; ++f) {
     const steady_point p = solve_steady_state(s, f);
-    const transformed_bin t = transform_of_steady(p.velocity_sum);
-    const double row[] = {p.frequency, t.spl, t.phase, t.pa, t.re, t.im};
+    // A steady v(t) = Re(S e^(i w t)) over one second transforms to pi S.
+    const double re = pi * p.velocity_sum.real(), im = pi * p.velocity_sum.imag();
+    const bin_levels t = levels_of_bin(re, im);
+    const double row[] = {p.frequency, t.spl, t.phase, t.pa, re, im};
     for (int c = 0; c < 6; ++c) {
       if (c) response.put(',');
       response.put_fixed(row[c]);

@@ -26,13 +26,6 @@ steady_point solve_steady_state(const model_state& s, double frequency);
 // M^-1 K. Empty when an element has no mass.
 std::vector<double> natural_frequencies_hz(const model_state& s);
 
-// The transform's view of a steady velocity sum v(t) = Re(S e^(i w t)) over
-// one second: X = pi S with pi = 3.141592, and its SPL, phase, Pa.
-struct transformed_bin {
-  double spl, phase, pa, re, im;
-};
-transformed_bin transform_of_steady(std::complex<double> velocity_sum);
-
 // Writes "steady_state_response.csv" and "steady_state_elements.csv" for
 // every integer frequency from 10 to 400 Hz.
 status write_steady_state_files(const model_state& s);

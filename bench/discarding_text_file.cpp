@@ -7,8 +7,8 @@
 #include "model/model_state.h"
 #include "model/text_file.h"
 
-// used_ holds whether this file is kept, decided once at open.
-#define keeps(name) (used_ != 0)  // name_ was checked at open
+// This writer buffers nothing, so used_ holds whether the file is kept,
+// decided once at open.
 
 text_file::~text_file() {
   if (file_) std::fclose(file_);
@@ -25,18 +25,18 @@ status text_file::open(const std::string& name, const char* mode) {
 }
 
 void text_file::put(char c) {
-  if (file_ && keeps(name_)) std::fputc(c, file_);
+  if (file_ && used_ != 0) std::fputc(c, file_);
 }
 void text_file::put(std::string_view text) {
-  if (file_ && keeps(name_)) std::fwrite(text.data(), 1, text.size(), file_);
+  if (file_ && used_ != 0) std::fwrite(text.data(), 1, text.size(), file_);
 }
 void text_file::put_fixed(double x) {
-  if (!file_ || !keeps(name_)) return;
+  if (!file_ || used_ == 0) return;
   char text[fixed6_max_chars];
   std::fwrite(text, 1, format_fixed6(x, text), file_);
 }
 void text_file::put_int(int v) {
-  if (file_ && keeps(name_)) std::fprintf(file_, "%d", v);
+  if (file_ && used_ != 0) std::fprintf(file_, "%d", v);
 }
 
 void text_file::drain() {}

@@ -20,6 +20,7 @@ status read_inputs(model_state& s, std::FILE* answers) {
   RETURN_IF_ERROR(open_parameter_file(s));
   RETURN_IF_ERROR(load_parameters(s));
   RETURN_IF_ERROR(run_dialogue(s, answers));
+  compute_element_properties(s);
   RETURN_IF_ERROR(check_element_properties(s));
   if (s.seqsw != 1) {
     RETURN_IF_ERROR(check_sequential_window(s));
@@ -32,7 +33,7 @@ status run(model_state& s, std::FILE* answers) {
   RETURN_IF_ERROR(create_output_files(s));
   if (s.seqsw != 1) write_sequential_header(s);
 
-  derive_element_properties(s);
+  print_element_tables(s);
   assemble_matrices(s);
   warn_if_unstable(s);
   if (s.seqsw != 1) warn_if_aliased(s);

@@ -30,8 +30,7 @@ status check_sequential_window(const model_state& s) {
 void warn_if_unstable(const model_state& s) {
   const double limit = critical_time_step(s);
   if (!(limit > 0) || s.delta < limit) return;
-  // delta = 1 / (F division) < limit  <=>  division > 1 / (F limit)
-  const double needed = std::floor(1 / (s.F * limit)) + 1;
+  const double needed = smallest_stable_division(s.F, limit);
   std::fprintf(stderr,
                "%s: warning: time step %g s exceeds the stability limit %g s of the explicit scheme "
                "(highest natural frequency %g Hz); the run will diverge: a division of at least %.0f "

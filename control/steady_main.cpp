@@ -11,6 +11,7 @@
 #include "control/run_files.h"
 #include "model/element_properties.h"
 #include "model/matrix_assembly.h"
+#include "model/natural_frequencies.h"
 #include "model/parameters.h"
 
 namespace {
@@ -26,7 +27,7 @@ void print_natural_frequencies(const model_state& s) {
   const double w_max = f.back() * 2 * M_PI;
   const double limit = 2 / w_max;
   // A sweep keeps the 10 Hz step 1 / (10 division) for every frequency.
-  const double division = std::floor(1 / (10 * limit)) + 1;
+  const double division = smallest_stable_division(10, limit);
   std::printf("stability limit of the explicit scheme: time step below %f s (w_max = %f rad/s)\n", limit, w_max);
   std::printf("smallest stable division: %.0f for a sequential sweep; F x division > %f for a sinusoid of F Hz\n",
               division, 1 / limit);

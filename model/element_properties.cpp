@@ -4,33 +4,24 @@
 #include <cstdio>
 #include <string>
 
-namespace {
-
-double duct_air_mass(const model_state& s, int i) { return s.A[i] * 0.0001 * s.L[i] * 0.001 * 1.2; }
-
-}  // namespace
-
 status check_element_properties(const model_state& s) {
   for (int i = 0; i <= s.n; ++i) {
-    const double stiffness = s.A[0] * s.HCR * s.A[0] * 1e-8 * 101300 / (s.V[i] / 1000);
-    if (!std::isfinite(stiffness)) {
+    if (!std::isfinite(s.KS[i])) {
       char line[300];
       std::snprintf(line, sizeof line,
                     "%s: parameters.txt: chamber volume V[%d] = %g l gives an infinite stiffness: expected a "
                     "larger volume",
-                    program_name, i, s.V[i]);
+                    program_name, i, s.V[i] * 1000);
       return status::error(line);
     }
   }
   for (int i = 0; i < s.ND; ++i) {
-    const double mass = i == 0 ? s.M[0] : duct_air_mass(s, i);
-    const double mp = mass * 2 + s.C[i] * s.delta;
-    if (!(mp > 0) || !std::isfinite(mp)) {
+    if (!(s.MP[i] > 0) || !std::isfinite(s.MP[i])) {
       char line[400];
       std::snprintf(line, sizeof line,
                     "%s: parameters.txt: element %d has mass %g kg and damping %g kg/s, so 2M+C*delta = %g: "
                     "expected a positive area and length or a positive damping coefficient",
-                    program_name, i, mass, s.C[i], mp);
+                    program_name, i, s.M[i], s.C[i], s.MP[i]);
       return status::error(line);
     }
   }
@@ -41,7 +32,7 @@ void compute_element_properties(model_state& s) {
   for (int i = 0; i <= s.n; ++i) s.V[i] = s.V[i] / 1000;
   for (int i = 1; i < s.ND; ++i) {
     s.R[i] = s.A[i] / s.A[0];
-    s.M[i] = duct_air_mass(s, i);
+    s.M[i] = s.A[i] * 0.0001 * s.L[i] * 0.001 * 1.2;  // the mass of the air in the duct
   }
   for (int i = 0; i < s.ND; ++i) {
     s.MP[i] = s.M[i] * 2 + s.C[i] * s.delta;
@@ -54,6 +45,10 @@ void compute_element_properties(model_state& s) {
 
 void derive_element_properties(model_state& s) {
   compute_element_properties(s);
+  print_element_tables(s);
+}
+
+void print_element_tables(const model_state& s) {
   std::puts("chamber volume unit conversion done!");
   std::puts("M[i]\tC[i]");
   for (int i = 0; i < s.ND; ++i) std::printf("%f\t%f\n", s.M[i], s.C[i]);

@@ -59,3 +59,5 @@ double critical_time_step(const model_state& s) {
   if (w.empty() || !(w.back() > 0)) return 0;
   return 2 / w.back();
 }
+
+double smallest_stable_division(double F, double limit) { return std::floor(1 / (F * limit)) + 1; }

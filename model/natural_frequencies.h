@@ -13,3 +13,6 @@ std::vector<double> natural_angular_frequencies(const model_state& s);
 
 // 2 / w_max, or 0 when there is no natural frequency.
 double critical_time_step(const model_state& s);
+
+// The smallest division whose step 1 / (F division) lies below `limit`.
+double smallest_stable_division(double F, double limit);
