@@ -5,15 +5,37 @@
 #include <vector>
 
 #include "analysis/signal_reader.h"
+#include "simulation/signal_file.h"
+#include "util/message.h"
 
-bin_levels levels_of_bin(double re, double im) {
-  bin_levels levels;
+spectrum_row spectrum_row_of(double frequency, double re, double im) {
+  spectrum_row row;
+  row.frequency = frequency;
+  row.re = re;
+  row.im = im;
   // The one-argument arctangent: the phase is known modulo 180 degrees.
-  levels.phase = std::atan(im / re) * 180 / pi;
-  levels.pa = (re * re + im * im) * 0.6;
-  levels.spl = 10 * std::log(levels.pa / 0.00002);
-  return levels;
+  row.phase = std::atan(im / re) * 180 / pi;
+  row.pa = (re * re + im * im) * 0.6;
+  row.spl = 10 * std::log(row.pa / 0.00002);
+  return row;
 }
+
+void write_spectrum_row(text_file& out, const spectrum_row& row) {
+  const double values[] = {row.frequency, row.spl, row.phase, row.pa, row.re, row.im};
+  for (int i = 0; i < 6; ++i) {
+    if (i) out.put(',');
+    out.put_fixed(values[i]);
+  }
+  out.put('\n');
+}
+
+namespace {
+
+void write_current_bin(const model_state& s, text_file& out) {
+  write_spectrum_row(out, {s.frequenza, s.dftl, s.phase, s.dftp, s.dftr, s.dfti});
+}
+
+}  // namespace
 
 void evaluate_bin(model_state& s, int j) {
   const int ndps = s.ndps;
@@ -27,21 +49,12 @@ void evaluate_bin(model_state& s, int j) {
     re = std::cos(a) * w + re;
     im = im - std::sin(a) * w;
   }
-  s.dftr = re;
-  s.dfti = im;
-  const bin_levels levels = levels_of_bin(re, im);
-  s.phase = levels.phase;
-  s.dftp = levels.pa;
-  s.dftl = levels.spl;
-}
-
-void write_bin_row(const model_state& s, text_file& out) {
-  const double values[] = {s.frequenza, s.dftl, s.phase, s.dftp, s.dftr, s.dfti};
-  for (int i = 0; i < 6; ++i) {
-    if (i) out.put(',');
-    out.put_fixed(values[i]);
-  }
-  out.put('\n');
+  const spectrum_row row = spectrum_row_of(s.frequenza, re, im);
+  s.dftr = row.re;
+  s.dfti = row.im;
+  s.phase = row.phase;
+  s.dftp = row.pa;
+  s.dftl = row.spl;
 }
 
 status dft(model_state& s) {
@@ -55,17 +68,15 @@ status dft(model_state& s) {
   std::puts("lower frequency = 1\t[Hz]");
   std::printf("upper frequency = %d\t[Hz]\n", s.hf);
   if (static_cast<long long>(s.hf) * s.t_window > 100000000) {
-    char line[200];
-    std::snprintf(line, sizeof line, "%s: dftv.txt: time window of %d s gives more than 10^8 bins: expected about 1 s",
-                  program_name, s.t_window);
-    return status::error(line);
+    return status::error(
+        message("%s: time window of %d s gives more than 10^8 bins: expected about 1 s", signal_file_name, s.t_window));
   }
   RETURN_IF_ERROR(read_signal_samples(s));
 
   // The spectrum file is created only once the signal has been read whole,
   // so a signal that cannot be analysed leaves an earlier spectrum intact.
   RETURN_IF_ERROR(s.dft_output.open(spectrum_file_name));
-  s.dft_output.put("frequency[Hz],SPL,phase,Pa,Re,Im\n");
+  s.dft_output.put(spectrum_header);
   s.progress = -1;
   s.hf = s.hf * s.t_window;
   for (int j = 0; j <= s.hf; ++j) {
@@ -76,7 +87,7 @@ status dft(model_state& s) {
       s.progress = 0;
     }
     evaluate_bin(s, j);
-    write_bin_row(s, s.dft_output);
+    write_current_bin(s, s.dft_output);
   }
   release_signal(s);
   RETURN_IF_ERROR(s.dft_output.close());
@@ -90,7 +101,7 @@ status point_dft(model_state& s) {
   RETURN_IF_ERROR(read_signal_samples(s));
   s.frequenza = static_cast<double>(s.fseq) / s.t_window;
   evaluate_bin(s, s.fseq);
-  write_bin_row(s, s.dft_seqoutput);
+  write_current_bin(s, s.dft_seqoutput);
   RETURN_IF_ERROR(s.dft_seqoutput.flush());
   std::printf("%d [Hz]\t%f\n", s.fseq, s.dftl);
   release_signal(s);

@@ -7,22 +7,26 @@
 #pragma once
 
 #include "model/model_state.h"
-#include "model/status.h"
+#include "util/status.h"
 
 constexpr const char* spectrum_file_name = "dft_result.csv";
 
-// What a bin's parts give: the phase in degrees (atan(im / re) with
-// pi = 3.141592, known modulo 180), Pa = 0.6 |X|^2 and SPL = 10 ln(Pa / 2e-5).
-struct bin_levels {
-  double phase, pa, spl;
+// The header of every spectrum and frequency-response table.
+constexpr const char* spectrum_header = "frequency[Hz],SPL,phase,Pa,Re,Im\n";
+
+// One row of a spectrum: a bin's parts and what they give, the phase in
+// degrees (atan(im / re) with pi = 3.141592, known modulo 180),
+// Pa = 0.6 |X|^2 and SPL = 10 ln(Pa / 2e-5).
+struct spectrum_row {
+  double frequency, spl, phase, pa, re, im;
 };
-bin_levels levels_of_bin(double re, double im);
+spectrum_row spectrum_row_of(double frequency, double re, double im);
+
+// "frequency,SPL,phase,Pa,Re,Im" and a line end.
+void write_spectrum_row(text_file& out, const spectrum_row& row);
 
 // Sets dftr, dfti, phase, dftp and dftl for bin j of wave.
 void evaluate_bin(model_state& s, int j);
-
-// Writes "frequenza,SPL,phase,Pa,Re,Im" of the last evaluated bin.
-void write_bin_row(const model_state& s, text_file& out);
 
 // Full spectrum of the signal on s.dft_input, bins 0 .. hf * t_window.
 status dft(model_state& s);

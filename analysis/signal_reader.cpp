@@ -5,14 +5,14 @@
 #include <new>
 #include <string>
 
-#include "model/token_reader.h"
+#include "simulation/signal_file.h"
+#include "util/message.h"
+#include "util/token_reader.h"
 
 namespace {
 
-const char* const signal_name = "dftv.txt";
-
 status signal_error(const std::string& what) {
-  return status::error(std::string(program_name) + ": " + signal_name + ": " + what);
+  return status::error(message("%s: %s", signal_file_name, what.c_str()));
 }
 
 }  // namespace
@@ -28,8 +28,10 @@ status read_signal_header(model_state& s, bool announce) {
   }
   if (announce) std::printf("number of data points =%d\n", s.ndps);
   if (s.ndps <= 0) {
-    return signal_error("declares " + std::to_string(s.ndps) +
-                        " samples: expected at least 1 (a run of at least one whole cycle); no spectrum written");
+    return signal_error(
+        message("declares %d samples: expected at least 1 (a run of at least one whole cycle); no "
+                "spectrum written",
+                s.ndps));
   }
   if (s.ndps == INT_MAX) return signal_error("declares 2147483647 samples: expected fewer");
   r = in.read_real(s.delta, text);
@@ -52,12 +54,10 @@ bool window_has_whole_second(double tw) { return tw >= 1 && tw < 2147483648.0; }
 status compute_time_window(model_state& s) {
   s.tw = analysis_window(s.ndps, s.delta);
   if (!window_has_whole_second(s.tw)) {
-    char line[300];
-    std::snprintf(line, sizeof line,
-                  "time window %f s (%d samples of %f s) has no whole second: expected a window of at "
-                  "least 0.9 s; no spectrum written",
-                  s.tw, s.ndps, s.delta);
-    return signal_error(line);
+    return signal_error(
+        message("time window %f s (%d samples of %f s) has no whole second: expected a window "
+                "longer than 0.9 s; no spectrum written",
+                s.tw, s.ndps, s.delta));
   }
   s.t_window = static_cast<int>(s.tw);
   s.fres = 1.0 / s.t_window;
@@ -70,15 +70,15 @@ status read_signal_samples(model_state& s) {
     s.wave.assign(static_cast<std::size_t>(s.np1), 0.0);
     s.wave_weight.reserve(static_cast<std::size_t>(s.ndps));
   } catch (const std::bad_alloc&) {
-    return signal_error("declares " + std::to_string(s.ndps) + " samples: more than memory can hold");
+    return signal_error(message("declares %d samples: more than memory can hold", s.ndps));
   }
   token_reader in(s.dft_input);
   std::string text;
   for (int k = 0; k < s.ndps; ++k) {
     const read_result r = in.read_real(s.vel, text);
     if (r != read_result::ok) {
-      return signal_error("sample " + std::to_string(k + 1) + " of " + std::to_string(s.ndps) +
-                          (is_missing(r) ? " is missing" : " is \"" + text + "\"") + ": expected one number per line");
+      const std::string found = is_missing(r) ? "is missing" : "is \"" + text + "\"";
+      return signal_error(message("sample %d of %d %s: expected one number per line", k + 1, s.ndps, found.c_str()));
     }
     s.wave[k] = s.vel;
   }

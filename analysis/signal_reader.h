@@ -4,7 +4,7 @@
 #pragma once
 
 #include "model/model_state.h"
-#include "model/status.h"
+#include "util/status.h"
 
 // Reads ndps and delta from s.dft_input. When `announce` is set, writes
 // the count and the time step to standard output as they are read.

@@ -26,9 +26,8 @@ Eigen::MatrixXcd dynamic_stiffness(const model_state& s, double w) {
 // The velocity sum of amplitudes V, with the internal ducts left out when
 // vvso != 0, as the simulation forms it.
 complex weighted_sum(const model_state& s, const Eigen::VectorXcd& V) {
-  const int first_duct = (s.vvso != 0 ? s.n : 0) + 1;
   complex sum = V(0) * s.R[0];
-  for (int j = first_duct; j < s.ND; ++j) sum += V(j) * s.R[j];
+  for (int j = first_summed_duct(s); j < s.ND; ++j) sum += V(j) * s.R[j];
   return sum;
 }
 
@@ -60,23 +59,11 @@ steady_point solve_steady_state(const model_state& s, double frequency) {
   return p;
 }
 
-std::vector<double> natural_frequencies_hz(const model_state& s) {
-  Eigen::MatrixXd M = Eigen::MatrixXd::Zero(s.ND, s.ND);
-  for (int i = 0; i < s.ND; ++i) {
-    if (!(s.M[i] > 0)) return {};
-    M(i, i) = s.M[i];
-  }
-  const Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd> solver(stiffness(s), M);
-  std::vector<double> f;
-  for (int i = 0; i < s.ND; ++i) f.push_back(std::sqrt(std::max(solver.eigenvalues()(i), 0.0)) / (2 * M_PI));
-  return f;
-}
-
 status write_steady_state_files(const model_state& s) {
   text_file response, elements;
   RETURN_IF_ERROR(response.open("steady_state_response.csv"));
   RETURN_IF_ERROR(elements.open("steady_state_elements.csv"));
-  response.put("frequency[Hz],SPL,phase,Pa,Re,Im\n");
+  response.put(spectrum_header);
   elements.put("frequency[Hz]");
   for (int i = 0; i < s.ND; ++i) {
     elements.put(",x[");
@@ -94,13 +81,7 @@ status write_steady_state_files(const model_state& s) {
     const steady_point p = solve_steady_state(s, f);
     // A steady v(t) = Re(S e^(i w t)) over one second transforms to pi S.
     const double re = pi * p.velocity_sum.real(), im = pi * p.velocity_sum.imag();
-    const bin_levels t = levels_of_bin(re, im);
-    const double row[] = {p.frequency, t.spl, t.phase, t.pa, re, im};
-    for (int c = 0; c < 6; ++c) {
-      if (c) response.put(',');
-      response.put_fixed(row[c]);
-    }
-    response.put('\n');
+    write_spectrum_row(response, spectrum_row_of(p.frequency, re, im));
     elements.put_fixed(p.frequency);
     for (int i = 0; i < s.ND; ++i) {
       elements.put(',');

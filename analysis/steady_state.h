@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/model_state.h"
-#include "model/status.h"
+#include "util/status.h"
 
 struct steady_point {
   double frequency = 0;                 // Hz
@@ -21,10 +21,6 @@ struct steady_point {
 // w = frequency x 6.283184, the program's own 2 pi, so that the solution
 // overlays the sweep driven with sin(F 6.283184 t). Needs M, C, R and K.
 steady_point solve_steady_state(const model_state& s, double frequency);
-
-// Undamped natural frequencies in Hz, ascending: the eigenvalues of
-// M^-1 K. Empty when an element has no mass.
-std::vector<double> natural_frequencies_hz(const model_state& s);
 
 // Writes "steady_state_response.csv" and "steady_state_elements.csv" for
 // every integer frequency from 10 to 400 Hz.

@@ -4,8 +4,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "model/model_state.h"
-#include "model/text_file.h"
+#include "simulation/signal_file.h"
+#include "util/message.h"
+#include "util/text_file.h"
 
 text_file::~text_file() {
   if (file_) std::fclose(file_);
@@ -16,7 +17,7 @@ status text_file::open(const std::string& name, const char* mode) {
   name_ = name;
   error_ = 0;
   file_ = std::fopen(name.c_str(), mode);
-  if (!file_) return status::error(std::string(program_name) + ": cannot create " + name + ": " + std::strerror(errno));
+  if (!file_) return status::error(message("cannot create %s: %s", name.c_str(), std::strerror(errno)));
   return status::success();
 }
 

@@ -4,8 +4,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "model/model_state.h"
-#include "model/text_file.h"
+#include "simulation/signal_file.h"
+#include "util/message.h"
+#include "util/text_file.h"
 
 // This writer buffers nothing, so used_ holds whether the file is kept,
 // decided once at open.
@@ -18,9 +19,9 @@ status text_file::open(const std::string& name, const char* mode) {
   if (file_) RETURN_IF_ERROR(close());
   name_ = name;
   error_ = 0;
-  used_ = name == "dftv.txt";
+  used_ = name == signal_file_name;
   file_ = std::fopen(name.c_str(), mode);
-  if (!file_) return status::error(std::string(program_name) + ": cannot create " + name + ": " + std::strerror(errno));
+  if (!file_) return status::error(message("cannot create %s: %s", name.c_str(), std::strerror(errno)));
   return status::success();
 }
 

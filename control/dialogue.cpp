@@ -4,13 +4,12 @@
 #include <string>
 
 #include "control/run_timing.h"
-#include "model/token_reader.h"
+#include "util/message.h"
+#include "util/token_reader.h"
 
 namespace {
 
-std::string about(const char* question) {
-  return std::string(program_name) + ": console answer to \"" + question + "\"";
-}
+std::string about(const char* question) { return message("console answer to \"%s\"", question); }
 
 status read_answer(token_reader& in, const char* question, int& value) {
   std::fflush(stdout);

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "model/model_state.h"
-#include "model/status.h"
-#include "model/token_reader.h"
+#include "util/status.h"
+#include "util/token_reader.h"
 
 // The first question alone: which velocities the sum takes (vvso).
 status ask_vector_sum_option(model_state& s, token_reader& answers);

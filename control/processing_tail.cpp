@@ -3,19 +3,20 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "analysis/dft.h"
-#include "model/matrix_assembly.h"
-#include "simulation/time_stepping.h"
+#include "model/matrix_report.h"
+#include "simulation/signal_file.h"
+#include "simulation/simulation_run.h"
+#include "util/message.h"
 
 namespace {
 
 status open_signal(model_state& s) {
   s.dft_input = std::fopen(signal_file_name, "r");
   if (!s.dft_input) {
-    return status::error(std::string(program_name) + ": cannot read " + signal_file_name + ": " + std::strerror(errno) +
-                         ": expected the signal of the run just made");
+    return status::error(message("cannot read %s: %s: expected the signal of the run just made", signal_file_name,
+                                 std::strerror(errno)));
   }
   return status::success();
 }
@@ -66,7 +67,7 @@ status sequential_tail(model_state& s) {
 
 }  // namespace
 
-void write_sequential_header(model_state& s) { s.dft_seqoutput.put("frequency[Hz],SPL,phase,Pa,Re,Im\n"); }
+void write_sequential_header(model_state& s) { s.dft_seqoutput.put(spectrum_header); }
 
 status run_processing_tail(model_state& s) {
   // An answer other than 0 and 1 got the sequential set-up but ends here

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "model/model_state.h"
-#include "model/status.h"
+#include "util/status.h"
 
 // The frequency-response header, written at set-up when seqsw != 1.
 void write_sequential_header(model_state& s);

@@ -1,9 +1,12 @@
-// The whole program from the parameter file to the last closed file.
+// acoustic_sim from the parameter file to the last closed file: the
+// set-up, the first simulation run and the processing tail.
 #pragma once
 
 #include <cstdio>
 
-// Runs acoustic_sim in the working folder with the dialogue's answers read
-// from `answers`; returns the process exit status (0 on success, 1 after
-// an error line on standard error).
-int run_program(std::FILE* answers);
+#include "util/reporter.h"
+#include "util/status.h"
+
+// Runs in the working folder with the dialogue's answers read from
+// `answers`; warnings go to `report` as they arise.
+status run_simulation_program(std::FILE* answers, const reporter& report);

@@ -2,15 +2,15 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 #include "model/parameters.h"
+#include "util/message.h"
 
 status open_parameter_file(model_state& s) {
   s.input = std::fopen(parameter_file_name, "r");
   if (!s.input) {
-    return status::error(std::string(program_name) + ": cannot open " + parameter_file_name + ": " +
-                         std::strerror(errno) + ": expected the model's parameter file in the working folder");
+    return status::error(message("cannot open %s: %s: expected the model's parameter file in the working folder",
+                                 parameter_file_name, std::strerror(errno)));
   }
   return status::success();
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "model/model_state.h"
-#include "model/status.h"
+#include "util/status.h"
 
 status open_parameter_file(model_state& s);
 

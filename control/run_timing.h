@@ -2,15 +2,8 @@
 // the time step delta and the index of the last step n_rows.
 #pragma once
 
-#include <cstdint>
-
 #include "model/model_state.h"
-#include "model/status.h"
-
-// floor(num / den) of the exact real quotient of two positive finite
-// doubles, with no rounding before the truncation. False when the result
-// does not fit in 62 bits.
-bool exact_truncated_quotient(double num, double den, std::int64_t& quotient);
+#include "util/status.h"
 
 // Sinusoid at F Hz for its whole cycles: n_rows = division * trunc(F).
 status time_sinusoid(model_state& s, double F);

@@ -1,7 +1,5 @@
 #include "model/matrix_assembly.h"
 
-#include <cstdio>
-
 namespace {
 
 void clear_state(model_state& s) {
@@ -26,32 +24,8 @@ void assemble_standard_stiffness(model_state& s) {
   for (int i = 1; i <= n; ++i) s.KH[n + i][n + i] = s.KS[i];
 }
 
-void write_matrix(text_file& out, const element_matrix& X, int nd) {
-  for (int i = 0; i < nd; ++i) {
-    for (int j = 0; j < nd; ++j) {
-      out.put_fixed(X[i][j]);
-      out.put(',');
-    }
-    out.put('\n');
-  }
-}
-
-}  // namespace
-
-void assemble_stiffness(model_state& s) {
-  clear_state(s);
-  assemble_standard_stiffness(s);
-  for (int i = 0; i < s.ND; ++i)
-    for (int j = 0; j < s.ND; ++j) s.K[i][j] = s.KH[i][j] * s.R[i] * s.R[j];
-}
-
-void assemble_matrices(model_state& s) {
+void assemble_iteration_matrix(model_state& s) {
   const int nd = s.ND;
-  assemble_stiffness(s);
-  std::puts("upper left block k0 done!");
-  std::puts("standard stiffnes matrix is ready!");
-  std::puts("actual stiffnes matrix is ready!");
-
   for (int i = 0; i < nd; ++i)
     for (int j = 0; j < nd; ++j) s.MK[i][j] = 0;
   for (int i = 0; i < nd; ++i) s.MK[i][i] = s.M[i];
@@ -59,28 +33,18 @@ void assemble_matrices(model_state& s) {
     for (int j = 0; j < nd; ++j) s.MK[i][j] = (s.MK[i][j] * 2 - s.delta * s.delta * s.K[i][j]) * 2;
   for (int i = 0; i < nd; ++i)
     for (int j = 0; j < nd; ++j) s.Q[i][j] = s.MK[i][j] / s.MP[i];
-
   for (int i = 0; i < nd; ++i) {
     for (int j = 0; j < nd; ++j) s.QT[j][i] = s.Q[i][j];
     s.MM_over_MP[i] = s.MM[i] / s.MP[i];
   }
-  std::puts("ready to begin simulation!");
 }
 
-status matrices(model_state& s) {
-  text_file& out = s.matrix;
-  for (int i = 0; i < s.ND; ++i) {
-    out.put_int(i);
-    out.put(',');
-  }
-  out.put("\n\n");
-  out.put("standard stiffness matrix\n");
-  write_matrix(out, s.KH, s.ND);
-  out.put('\n');
-  out.put("actual stiffness matrix\n");
-  write_matrix(out, s.K, s.ND);
-  out.put('\n');
-  out.put("Q matrix\n");
-  write_matrix(out, s.Q, s.ND);
-  return out.flush();
+}  // namespace
+
+void assemble_matrices(model_state& s) {
+  clear_state(s);
+  assemble_standard_stiffness(s);
+  for (int i = 0; i < s.ND; ++i)
+    for (int j = 0; j < s.ND; ++j) s.K[i][j] = s.KH[i][j] * s.R[i] * s.R[j];
+  assemble_iteration_matrix(s);
 }

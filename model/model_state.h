@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "model/text_file.h"
+#include "util/text_file.h"
 
 constexpr int MAX_ELEMENTS = 25;
 constexpr int MAX_BRANCHES = (MAX_ELEMENTS - 1) / 2;  // 12
@@ -19,58 +19,105 @@ constexpr double two_pi = 6.283184;
 constexpr double p0 = 101300.0;  // atmospheric pressure, Pa
 constexpr double rho = 1.2;      // air density, kg/m^3
 
-// The name every error line starts with; a companion command sets its own.
-inline const char* program_name = "acoustic_sim";
-
+// Element 0 is the piston, 1..n the internal ducts, n+1..2n the external
+// ducts; chamber 0 is the main chamber, chamber i lies between internal
+// duct i and external duct n+i.
 using element_vector = double[MAX_ELEMENTS];
 using element_matrix = double[MAX_ELEMENTS][MAX_ELEMENTS];
 
 struct model_state {
-  // Model inputs and derived element properties.
-  double m0 = 0, radius = 0, f0 = 0;
-  int n = 0, ND = 0, division = 0;
-  double HCR = 0, b = 0;
-  element_vector V{}, A{}, L{}, C{}, M{}, R{}, MP{}, MM{};
-  double KS[MAX_CHAMBERS]{};
-  double Ku = 0;
+  // The model as read from the parameter file.
+  double m0 = 0;       // piston mass, g
+  double radius = 0;   // piston radius, cm
+  double f0 = 0;       // piston resonance on its suspension alone, Hz
+  int n = 0;           // branches (side chambers), 0..12
+  int ND = 0;          // elements, 2n + 1
+  int division = 0;    // time steps per excitation period
+  double HCR = 0;      // heat capacity ratio of air (adiabatic exponent)
+  double b = 0;        // force amplitude on the piston, N
+  element_vector V{};  // chamber volumes 0..n: l as read, m^3 once derived
+  element_vector A{};  // element areas, cm^2 (A[0] the piston's)
+  element_vector L{};  // element lengths, mm (L[0]: the air column of the piston's mass)
+  element_vector C{};  // damping coefficients, kg/s
 
-  // Stiffness and iteration matrices. QT is Q by columns and MM_over_MP
-  // the per-element ratio; both hold the same numbers as Q and MM/MP, laid
-  // out for the time-stepping loop.
-  element_matrix KH{}, K{}, MK{}, Q{}, QT{};
+  // Derived element properties.
+  element_vector M{};         // moving masses, kg
+  element_vector R{};         // area ratios A[i] / A[0]
+  element_vector MP{};        // 2 M[i] + C[i] delta, kg
+  element_vector MM{};        // 2 M[i] - C[i] delta, kg
+  double KS[MAX_CHAMBERS]{};  // chamber stiffnesses referred to the piston area, N/m
+  double Ku = 0;              // suspension stiffness of the piston, N/m
+
+  // Matrices of the central-difference scheme (leading ND x ND block).
+  element_matrix KH{};  // standard stiffness, every chamber referred to the piston area, N/m
+  element_matrix K{};   // actual stiffness, KH scaled by the area ratios, N/m
+  element_matrix MK{};  // 2 (2M - delta^2 K), kg
+  element_matrix Q{};   // iteration matrix: row i of MK divided by MP[i]
+  // Q by columns and MM/MP per element: the same numbers laid out for the
+  // time-stepping loop (bench/ measures what they save).
+  element_matrix QT{};
   element_vector MM_over_MP{};
 
-  // Run configuration.
-  int vvso = 0, seqsw = 0, choice = 0;
-  double F = 0, phi = 0, T = 0, delta = 0;
-  int n_rows = 0, n_cycles = 0, req_cycles = 0;
-  int fseq = 0, fsmin = 0, fsmax = 0;
+  // Run configuration, fixed by the dialogue.
+  int vvso = 0;        // vector sum option: 0 sums every element, else leaves the internal ducts out
+  int seqsw = 0;       // processing mode as answered: 1 one-time, 0 sequential sweep
+  int choice = 0;      // excitation: 0 sinusoid, 1 linear sweep, other random
+  double F = 0;        // excitation frequency (a sweep's final frequency), Hz
+  double phi = 0;      // sweep rate, Hz/s
+  double T = 0;        // period 1 / F, s
+  double delta = 0;    // time step, s (replaced by the printed one after each analysis)
+  int n_rows = 0;      // index of a run's last step; a run has n_rows + 1 steps
+  int n_cycles = 0;    // excitation cycles, as reported in dft_parameters.txt
+  int req_cycles = 0;  // F truncated, from which n_cycles is copied
+  int fseq = 0;        // current frequency of the sequential sweep, Hz
+  int fsmin = 0;       // first frequency of the sequential sweep, Hz
+  int fsmax = 0;       // last frequency of the sequential sweep, Hz
 
   // Excitation of the current step.
-  double tempo = 0, forte = 0;
-  element_vector force{};
+  double tempo = 0;        // time, s
+  double forte = 0;        // force on the piston, N
+  element_vector force{};  // scaled force terms 2 delta^2 f / MP (only [0] is driven), m
 
-  // State vectors and sums.
-  element_vector xp{}, xc{}, xn{}, vc{};
-  double sumx = 0, sumv = 0;
+  // State of the recursion.
+  element_vector xp{};  // displacements at the previous step, m
+  element_vector xc{};  // displacements at the current step, m
+  element_vector xn{};  // displacements at the next step, m
+  element_vector vc{};  // backward-difference velocities (xc - xp) / delta, m/s
+  double sumx = 0;      // area-weighted displacement sum, mm
+  double sumv = 0;      // area-weighted velocity sum chosen by vvso, m/s
 
-  // Spectral analysis.
-  int ndps = 0, np1 = 0;
-  std::vector<double> wave;
-  std::vector<double> wave_weight;  // wave[k] * 2 pi / ndps, once per signal
-  double vel = 0, tw = 0;
-  int t_window = 0;
-  double fres = 0;
-  int hf = 0, progress = 0;
-  double delta_dft = 0, frequenza = 0, dftr = 0, dfti = 0, dftp = 0, dftl = 0, phase = 0;
+  // Spectral analysis of the signal file.
+  int ndps = 0;                     // samples the signal file declares
+  int np1 = 0;                      // ndps + 1, the length of wave
+  std::vector<double> wave;         // the samples, m/s
+  std::vector<double> wave_weight;  // wave[k] 2 pi / ndps, once per signal
+  double vel = 0;                   // the sample just read, m/s
+  double tw = 0;                    // time window ndps delta, s
+  int t_window = 0;                 // the time window's whole seconds
+  double fres = 0;                  // frequency resolution 1 / t_window, Hz
+  int hf = 0;                       // upper frequency limit, Hz; then the last bin
+  int progress = 0;                 // bins since the last progress message
+  double delta_dft = 0;             // angular step 2 pi / ndps, rad
+  double frequenza = 0;             // frequency of the current bin, Hz
+  double dftr = 0;                  // real part of the current bin
+  double dfti = 0;                  // imaginary part of the current bin
+  double dftp = 0;                  // the "Pa" column: 0.6 |X|^2
+  double dftl = 0;                  // the "SPL" column: 10 ln(Pa / 0.00002)
+  double phase = 0;                 // phase of the current bin, degrees
 
-  // Streams: the parameter file, the seven long-lived outputs, and the
-  // three that live for one run or one analysis.
-  std::FILE* input = nullptr;
-  text_file displacement, displacement_n, velocity, velocity_n;
-  text_file dft_params, matrix, dft_seqoutput;
-  text_file dft_v, dft_output;
-  std::FILE* dft_input = nullptr;
+  // Streams: the parameter file, the seven outputs that live for the whole
+  // run, and the three that live for one run or one analysis.
+  std::FILE* input = nullptr;      // parameters.txt
+  text_file displacement;          // x_vectors.csv
+  text_file displacement_n;        // normalized_x_vectors.csv
+  text_file velocity;              // v_vectors.csv
+  text_file velocity_n;            // normalized_v_vectors.csv
+  text_file dft_params;            // dft_parameters.txt
+  text_file matrix;                // matrices.csv
+  text_file dft_seqoutput;         // dft_sequential_calculation_result.csv
+  text_file dft_v;                 // the signal file, written by each run
+  text_file dft_output;            // dft_result.csv
+  std::FILE* dft_input = nullptr;  // the signal file, read by each analysis
 
   model_state() = default;
   model_state(const model_state&) = delete;
@@ -80,3 +127,7 @@ struct model_state {
     if (dft_input) std::fclose(dft_input);
   }
 };
+
+// The first duct in the velocity sum after the piston: with vvso != 0 the
+// internal ducts 1..n stay out of it.
+inline int first_summed_duct(const model_state& s) { return (s.vvso != 0 ? s.n : 0) + 1; }

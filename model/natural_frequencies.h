@@ -1,6 +1,6 @@
-// Undamped natural angular frequencies of the network, the square roots of
-// the eigenvalues of M^-1 K, and the stability limit they set for the
-// explicit central-difference scheme: a step below 2 / w_max.
+// Undamped natural frequencies of the network, from the eigenvalues of
+// M^-1 K, and the stability limit they set for the explicit
+// central-difference scheme: a time step below 2 / w_max.
 #pragma once
 
 #include <vector>

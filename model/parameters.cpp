@@ -5,7 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "model/token_reader.h"
+#include "util/message.h"
+#include "util/token_reader.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ class parameter_reader {
     const read_result result = tokens_.read_int(value, text);
     if (result == read_result::end_of_input) return ended(label);
     if (result == read_result::unreadable) return unreadable();
-    const std::string range = "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    const std::string range = message("a whole number from %d to %d", low, high);
     if (result != read_result::ok || value < low || value > high) {
       return wrong(label, "\"" + text + "\"", range);
     }
@@ -56,12 +57,10 @@ class parameter_reader {
 
  private:
   std::string where(const std::string& label) const {
-    return std::string(program_name) + ": " + parameter_file_name + ": value " + std::to_string(position_) + " (" +
-           label + ")";
+    return message("%s: value %d (%s)", parameter_file_name, position_, label.c_str());
   }
   status unreadable() const {
-    return status::error(std::string(program_name) + ": " + parameter_file_name +
-                         ": cannot be read: " + std::strerror(tokens_.error()));
+    return status::error(message("%s: cannot be read: %s", parameter_file_name, std::strerror(tokens_.error())));
   }
   status ended(const std::string& label) const {
     return status::error(where(label) + ": the file ends before this value");
@@ -74,11 +73,11 @@ class parameter_reader {
   int position_ = 0;
 };
 
-std::string indexed(const char* what, int i) { return std::string(what) + "[" + std::to_string(i) + "]"; }
+std::string indexed(const char* what, int i, const char* unit) { return message("%s[%d] [%s]", what, i, unit); }
 
 status read_values(model_state& s) {
   if (!s.input) {
-    return status::error(std::string(program_name) + ": " + parameter_file_name + ": cannot be read");
+    return status::error(message("%s: cannot be read", parameter_file_name));
   }
   parameter_reader in(s.input);
   RETURN_IF_ERROR(in.real(s.m0, "piston mass m0 [g]", allowed::non_negative));
@@ -90,16 +89,16 @@ status read_values(model_state& s) {
   RETURN_IF_ERROR(in.real(s.HCR, "heat capacity ratio HCR", allowed::positive));
   RETURN_IF_ERROR(in.real(s.b, "force amplitude b [N]", allowed::any));
   for (int i = 0; i <= s.n; ++i) {
-    RETURN_IF_ERROR(in.real(s.V[i], indexed("chamber volume V", i) + " [l]", allowed::positive));
+    RETURN_IF_ERROR(in.real(s.V[i], indexed("chamber volume V", i, "l"), allowed::positive));
   }
   for (int i = 1; i < s.ND; ++i) {
-    RETURN_IF_ERROR(in.real(s.A[i], indexed("duct area A", i) + " [cm^2]", allowed::non_negative));
+    RETURN_IF_ERROR(in.real(s.A[i], indexed("duct area A", i, "cm^2"), allowed::non_negative));
   }
   for (int i = 1; i < s.ND; ++i) {
-    RETURN_IF_ERROR(in.real(s.L[i], indexed("duct length L", i) + " [mm]", allowed::non_negative));
+    RETURN_IF_ERROR(in.real(s.L[i], indexed("duct length L", i, "mm"), allowed::non_negative));
   }
   for (int i = 0; i < s.ND; ++i) {
-    RETURN_IF_ERROR(in.real(s.C[i], indexed("damping coefficient C", i) + " [kg/s]", allowed::non_negative));
+    RETURN_IF_ERROR(in.real(s.C[i], indexed("damping coefficient C", i, "kg/s"), allowed::non_negative));
   }
   return status::success();
 }
@@ -107,22 +106,17 @@ status read_values(model_state& s) {
 }  // namespace
 
 status load_parameters(model_state& s) {
-  RETURN_IF_ERROR(read_parameters(s));
-  std::puts("[0] values and parameters caluculation done!");
-  return status::success();
-}
-
-status read_parameters(model_state& s) {
   RETURN_IF_ERROR(read_values(s));
   s.A[0] = s.radius * s.radius * pi;
   if (!(s.A[0] > 0) || !std::isfinite(s.A[0])) {
-    return status::error(std::string(program_name) + ": " + parameter_file_name + ": piston radius " +
-                         std::to_string(s.radius) + " gives a piston area of " + std::to_string(s.A[0]) +
-                         ": expected a radius whose area is a positive finite number");
+    return status::error(
+        message("%s: piston radius %g cm gives a piston area of %g cm^2: expected a radius whose "
+                "area is a positive finite number",
+                parameter_file_name, s.radius, s.A[0]));
   }
   s.M[0] = s.m0 * 0.001;
   // The piston mass as the length of an air column of the piston's area, mm.
-  s.L[0] = s.M[0] / s.A[0] * 10000 / 1.2 * 1000;
+  s.L[0] = s.M[0] / s.A[0] * 10000 / rho * 1000;
   s.R[0] = 1.0;
   // (2 pi)^2 with pi = 3.141592, i.e. 6.283184^2.
   s.Ku = s.f0 * s.f0 * 39.47840117785601 * s.M[0];

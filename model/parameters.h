@@ -3,15 +3,11 @@
 #pragma once
 
 #include "model/model_state.h"
-#include "model/status.h"
+#include "util/status.h"
 
 constexpr const char* parameter_file_name = "parameters.txt";
 
 // Reads every value from s.input in the file's order (any white space
 // separates values), checks each against its meaning, then computes A[0],
-// M[0], L[0], R[0] and Ku and prints the first progress line. Nothing is
-// printed when a value is wrong.
+// M[0], L[0], R[0] and Ku. Fails naming the value's position and meaning.
 status load_parameters(model_state& s);
-
-// load_parameters without the progress line.
-status read_parameters(model_state& s);

@@ -1,9 +1,6 @@
 #include "simulation/time_stepping.h"
 
-#include <cstdio>
-
 #include "simulation/excitation.h"
-#include "simulation/history_files.h"
 
 namespace {
 
@@ -25,12 +22,10 @@ double displacement_sum_mm(const model_state& s) {
   return sum;
 }
 
-// With vvso != 0 the internal ducts 1..n stay out of the sum.
 double velocity_sum(const model_state& s) {
-  const int first_duct = (s.vvso != 0 ? s.n : 0) + 1;
   double sum = 0;
   sum = s.vc[0] * s.R[0] + sum;
-  for (int j = first_duct; j < s.ND; ++j) sum = s.vc[j] * s.R[j] + sum;
+  for (int j = first_summed_duct(s); j < s.ND; ++j) sum = s.vc[j] * s.R[j] + sum;
   return sum;
 }
 
@@ -39,7 +34,6 @@ double velocity_sum(const model_state& s) {
 void advance(model_state& s, int k) {
   excite(s, k);
   s.sumx = displacement_sum_mm(s);
-  // x+ = Q x - (MM/MP) x- + force;  v = (x - x-) / delta
   iteration_product(s.QT, s.xc, s.xn, s.ND);
   for (int i = 0; i < s.ND; ++i) {
     s.xn[i] = s.xn[i] - s.MM_over_MP[i] * s.xp[i] + s.force[i];
@@ -53,28 +47,4 @@ void shift_state(model_state& s) {
     s.xp[i] = s.xc[i];
     s.xc[i] = s.xn[i];
   }
-}
-
-status results(model_state& s) {
-  RETURN_IF_ERROR(s.dft_v.open(signal_file_name));
-  if (s.seqsw == 1) write_history_headers(s);
-  s.dft_v.put_int(s.n_rows);
-  s.dft_v.put('\n');
-  s.dft_v.put_fixed(s.delta);
-  s.dft_v.put('\n');
-  if (s.seqsw == 1) std::puts("Now recursive calculation process begins.");
-
-  for (int k = 0; k <= s.n_rows; ++k) {
-    advance(s, k);
-    write_history_row(s);
-    shift_state(s);
-    s.dft_v.put_fixed(s.sumv);
-    s.dft_v.put('\n');
-  }
-
-  RETURN_IF_ERROR(s.dft_v.close());
-  for (text_file* history : {&s.displacement, &s.displacement_n, &s.velocity, &s.velocity_n}) {
-    RETURN_IF_ERROR(history->flush());
-  }
-  return status::success();
 }

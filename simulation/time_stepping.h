@@ -1,18 +1,13 @@
-// One simulation run: the central-difference recursion from step 0 to
-// n_rows, the displacement and velocity sums, the histories and the signal
-// file "dftv.txt" (n_rows, delta, then sumv of every step).
+// One step of the central-difference recursion, without any output:
+//   x+ = Q x - (MM/MP) x- + force,   v = (x - x-) / delta,
+// with the area-weighted displacement and velocity sums of the step.
 #pragma once
 
 #include "model/model_state.h"
-#include "model/status.h"
 
-constexpr const char* signal_file_name = "dftv.txt";
-
-// Runs from the state the previous run left (rest after assembly).
-// Fails only when a file cannot be written.
-status results(model_state& s);
-
-// One step of the recursion for step k, without any output: excitation,
-// sumx, xn and vc, sumv. The caller writes and then shifts.
+// Step k: excitation, sumx, xn, vc and sumv. The caller records the step
+// and then shifts.
 void advance(model_state& s, int k);
+
+// xp = xc, then xc = xn.
 void shift_state(model_state& s);

@@ -5,5 +5,9 @@
 #include <cstdio>
 
 #include "control/program.h"
+#include "util/reporter.h"
 
-int main() { return run_program(stdin); }
+int main() {
+  const reporter report{"acoustic_sim"};
+  return report.finish(run_simulation_program(stdin, report));
+}

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/fixed_format.h"
-#include "model/status.h"
+#include "util/fixed_format.h"
+#include "util/status.h"
 
 class text_file {
  public:
@@ -25,25 +25,11 @@ class text_file {
   bool is_open() const { return file_ != nullptr; }
   const std::string& name() const { return name_; }
 
-#ifndef ACOUSTIC_EXTERNAL_WRITER
-  void put(char c) {
-    if (used_ + 1 > capacity) drain();
-    buffer_[used_++] = c;
-  }
-  void put_fixed(double x) {
-    if (used_ + fixed6_max_chars > capacity) drain();
-    used_ += format_fixed6(x, buffer_.get() + used_);
-  }
-  void put_int(int v) {
-    if (used_ + 12 > capacity) drain();
-    used_ += format_int(v, buffer_.get() + used_);
-  }
-#else
-  // Defined elsewhere: the benchmarks link writers of their own (bench/).
+  // Out of line, so that the benchmarks can link the same program with
+  // writers of their own (bench/) without compiling it again.
   void put(char c);
   void put_fixed(double x);
   void put_int(int v);
-#endif
   void put(std::string_view text);
 
   // Hands everything buffered to the operating system.

@@ -1,9 +1,11 @@
-#include "model/fixed_format.h"
+#include "util/fixed_format.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include "util/binary_double.h"
 
 namespace {
 
@@ -115,23 +117,18 @@ std::size_t write_scaled(bool negative, std::uint64_t whole, unsigned micro, cha
 }  // namespace
 
 std::size_t format_fixed6(double x, char* out) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  const bool negative = bits >> 63;
+  const binary_double parts = split_double(x);
+  const bool negative = parts.negative;
 
   std::uint64_t fast;
   if (scaled_micro_fast(std::fabs(x), fast)) return write_scaled(negative, fast / 1000000, fast % 1000000, out);
 
-  const int biased = static_cast<int>((bits >> 52) & 0x7ff);
   // Beyond 2^60 (about 1.15e18) and for infinities and NaN the library
   // itself is exact and rare enough.
-  if (biased >= 1023 + 60) {
+  if (parts.biased_exponent >= 1023 + 60) {
     return static_cast<std::size_t>(std::snprintf(out, fixed6_max_chars, "%f", x));
   }
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  const std::uint64_t m = biased ? fraction | (std::uint64_t{1} << 52) : fraction;
-  const int e = biased ? biased - 1075 : -1074;
-  const u128 scaled = scaled_micro(m, e);
+  const u128 scaled = scaled_micro(parts.mantissa, parts.exponent);
   if (scaled >> 64 == 0) {
     const std::uint64_t s64 = static_cast<std::uint64_t>(scaled);
     return write_scaled(negative, s64 / 1000000, static_cast<unsigned>(s64 % 1000000), out);

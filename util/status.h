@@ -1,6 +1,7 @@
 // status: the outcome of an operation that can fail on bad input or a
 // failed write. An empty message means success; otherwise the message is
-// the one line the program prints on standard error before it stops.
+// the detail (which file, which value, what was expected), without the
+// program's name, which only the entry point adds.
 #pragma once
 
 #include <string>
@@ -11,7 +12,7 @@ struct status {
 
   bool ok() const { return message.empty(); }
   static status success() { return status{}; }
-  static status error(std::string text) { return status{std::move(text)}; }
+  static status error(std::string detail) { return status{std::move(detail)}; }
 };
 
 // Evaluates an expression yielding a status and returns it from the

@@ -1,10 +1,10 @@
-#include "model/text_file.h"
+#include "util/text_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "model/model_state.h"
+#include "util/message.h"
 
 text_file::~text_file() {
   if (file_) std::fclose(file_);
@@ -19,12 +19,27 @@ status text_file::open(const std::string& name, const char* mode) {
   used_ = 0;
   file_ = std::fopen(name.c_str(), mode);
   if (!file_) {
-    return status::error(std::string(program_name) + ": cannot create " + name + ": " + std::strerror(errno));
+    return status::error(message("cannot create %s: %s", name.c_str(), std::strerror(errno)));
   }
   // This object does the buffering; an unbuffered FILE reports a full disk
   // at the write that meets it.
   std::setvbuf(file_, nullptr, _IONBF, 0);
   return status::success();
+}
+
+void text_file::put(char c) {
+  if (used_ + 1 > capacity) drain();
+  buffer_[used_++] = c;
+}
+
+void text_file::put_fixed(double x) {
+  if (used_ + fixed6_max_chars > capacity) drain();
+  used_ += format_fixed6(x, buffer_.get() + used_);
+}
+
+void text_file::put_int(int v) {
+  if (used_ + 12 > capacity) drain();
+  used_ += format_int(v, buffer_.get() + used_);
 }
 
 void text_file::put(std::string_view text) {
@@ -48,7 +63,7 @@ void text_file::drain() {
 }
 
 status text_file::failure() const {
-  return status::error(std::string(program_name) + ": cannot write " + name_ + ": " + std::strerror(error_));
+  return status::error(message("cannot write %s: %s", name_.c_str(), std::strerror(error_)));
 }
 
 status text_file::flush() {

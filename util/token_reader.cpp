@@ -1,4 +1,4 @@
-#include "model/token_reader.h"
+#include "util/token_reader.h"
 
 #include <cctype>
 #include <cerrno>

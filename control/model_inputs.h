@@ -1,0 +1,13 @@
+// The model as both programs take it in: the parameter file read and
+// checked, and the derived properties checked, before anything is written.
+#pragma once
+
+#include "model/model_state.h"
+#include "util/status.h"
+
+// Opens "parameters.txt" and reads the model from it.
+status load_model(model_state& s);
+
+// Derives the element properties for the delta already set and checks
+// that the recursion can use them.
+status derive_checked_properties(model_state& s);

@@ -1,0 +1,11 @@
+// One simulation run (the operation `results`): the recursion from step 0
+// to n_rows, each step recorded in the four histories and the signal file.
+#pragma once
+
+#include "model/model_state.h"
+#include "util/status.h"
+
+// Runs from the state the previous run left (rest after assembly); in
+// one-time processing (seqsw 1) with the history headers and a progress
+// line. Fails when a file cannot be written.
+status results(model_state& s);
