@@ -1,8 +1,11 @@
-// The model: the parameter file, the derived element properties and the
-// matrices, against numbers worked out by hand from the network.
+// The model against numbers worked out by hand from the network: the
+// parameter file, the stiffness matrices and the natural frequencies.
 #include <gtest/gtest.h>
 
-#include "model/matrix_report.h"
+#include <algorithm>
+#include <cmath>
+
+#include "model/natural_frequencies.h"
 #include "test_support.h"
 
 namespace {
@@ -16,7 +19,7 @@ double chamber_stiffness(double radius_cm, double volume_litres) {
 TEST(Parameters, WorkedPistonNumbersAndFileOrder) {
   scratch_dir dir;
   auto worked = build_model("10\t5\t50\n0\t20\t1.4\t1\n10\n0.5\n", 0);
-  EXPECT_EQ(format("%f %f %f %f", worked->A[0], worked->M[0], worked->L[0], worked->Ku),
+  EXPECT_EQ(message("%f %f %f %f", worked->A[0], worked->M[0], worked->L[0], worked->Ku),
             "78.539800 0.010000 1061.033175 986.960029");
   // Any white space separates values; internal ducts come before external ones.
   auto s = build_model("30 10\n30 2\t200 1.4 2\r\n40 10 5 20 15 25 21\n\n 50 80 150 120 1.5 .1 .2 .3 .4", 0);
@@ -26,22 +29,6 @@ TEST(Parameters, WorkedPistonNumbersAndFileOrder) {
   const double* read[] = {s->V, s->A, s->L, s->C};
   for (int g = 0; g < 4; ++g)
     for (int i = g == 0 || g == 3 ? 0 : 1; i < (g == 0 ? 3 : 5); ++i) EXPECT_EQ(read[g][i], expected[g][i]) << g << i;
-}
-
-TEST(ElementProperties, DuctMassRatioAndDampingTerms) {
-  scratch_dir dir;
-  const double delta = 1e-4;
-  auto s = build_model("10 5 50\n1 20 1.4 1\n10 2\n3 4\n50 60\n0.5 0.01 0\n", delta);
-  const double mass[] = {0.01, 3e-4 * 50e-3 * 1.2, 4e-4 * 60e-3 * 1.2}, damping[] = {0.5, 0.01, 0};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_NEAR(s->M[i], mass[i], 1e-15) << i;
-    EXPECT_NEAR(s->MP[i], 2 * mass[i] + damping[i] * delta, 1e-15) << i;
-    EXPECT_NEAR(s->MM[i], 2 * mass[i] - damping[i] * delta, 1e-15) << i;
-  }
-  EXPECT_EQ(s->MP[2], s->MM[2]);  // no damping
-  EXPECT_DOUBLE_EQ(s->R[2], 4 / 78.5398);
-  EXPECT_DOUBLE_EQ(s->V[1], 0.002);
-  EXPECT_DOUBLE_EQ(s->KS[1], chamber_stiffness(5, 2));
 }
 
 // Main chamber shared by the piston and the internal ducts; side chamber i
@@ -67,31 +54,25 @@ TEST(MatrixAssembly, StandardStiffnessOfThreeBranches) {
   EXPECT_EQ(s->Q[24][24], 0);
 }
 
-TEST(MatrixAssembly, ClosedBoxIterationEntryByHand) {
+// The eigenvalues w^2 of M^-1 K are those of M^-1/2 K M^-1/2: their sum is
+// the trace, sum K_ii / M_i, and the sum of their squares the Frobenius
+// norm, sum K_ij^2 / (M_i M_j). The scheme is stable below 2 / w_max.
+TEST(NaturalFrequencies, InvariantsOfTheTwoChamberNetwork) {
   scratch_dir dir;
-  const double delta = 0.001;
-  auto s = build_model("10 5 50\n0 20 1.4 1\n10\n0.5\n", delta);
-  const double k = chamber_stiffness(5, 10) + 50 * 50 * 39.47840117785601 * 0.01;
-  const double mp = 2 * 0.01 + 0.5 * delta;
-  EXPECT_NEAR(s->Q[0][0], 2 * (2 * 0.01 - delta * delta * k) / mp, 1e-12);
-  EXPECT_NEAR(s->MM_over_MP[0], (2 * 0.01 - 0.5 * delta) / mp, 1e-15);
-}
-
-TEST(MatrixReport, Layout) {
-  scratch_dir dir;
-  auto s = build_model("10 5 50\n1 20 1.4 1\n10 2\n3 4\n50 60\n0.5 0.01 0.02\n", 1e-4);
-  ASSERT_TRUE(s->matrix.open("matrices.csv").ok());
-  ASSERT_TRUE(matrices(*s).ok());
-  ASSERT_TRUE(s->matrix.close().ok());
-  std::string expected = "0,1,2,\n\n";
-  const std::pair<const char*, const element_matrix*> blocks[] = {
-      {"standard stiffness matrix\n", &s->KH}, {"\nactual stiffness matrix\n", &s->K}, {"\nQ matrix\n", &s->Q}};
-  for (const auto& block : blocks) {
-    expected += block.first;
-    for (int i = 0; i < 3; ++i)
-      expected += format("%f,%f,%f,\n", (*block.second)[i][0], (*block.second)[i][1], (*block.second)[i][2]);
+  auto s = build_model(example_params("two_chamber"), 1e-4);
+  const std::vector<double> w = natural_angular_frequencies(*s);
+  ASSERT_EQ(w.size(), 5u);
+  EXPECT_TRUE(std::is_sorted(w.begin(), w.end()));
+  double trace = 0, frobenius = 0, sum = 0, squares = 0;
+  for (int i = 0; i < 5; ++i) {
+    trace += s->K[i][i] / s->M[i];
+    for (int j = 0; j < 5; ++j) frobenius += s->K[i][j] * s->K[i][j] / (s->M[i] * s->M[j]);
+    sum += w[i] * w[i];
+    squares += std::pow(w[i], 4);
   }
-  EXPECT_EQ(read_file("matrices.csv"), expected);
+  EXPECT_NEAR(sum, trace, 1e-9 * trace);
+  EXPECT_NEAR(squares, frobenius, 1e-9 * frobenius);
+  EXPECT_DOUBLE_EQ(critical_time_step(*s), 2 / w.back());
 }
 
 }  // namespace

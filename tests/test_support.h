@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/model_state.h"
+#include "util/message.h"
 
 // A fresh empty folder that is the working directory while the object
 // lives; removed afterwards.
@@ -21,36 +22,31 @@ class scratch_dir {
   std::string path_, previous_;
 };
 
-std::string read_file(const std::string& path);
-void write_file(const std::string& path, const std::string& text);
-
 struct program_run {
   int exit_code = -1;
   std::string out, err;
 };
 
-// Runs `command` (a program and its arguments, shell syntax) in `dir` with
-// `input` on standard input; `redirect_out` replaces "> captured stdout".
+// Runs `command` (shell syntax) in `dir` with `input` on standard input;
+// `out` replaces the redirection that captures standard output.
 program_run run_in(const std::string& dir, const std::string& command, const std::string& input,
-                   const std::string& redirect_out = "");
-
-// acoustic_sim in `dir` with `parameters` written to parameters.txt first
-// (unless empty) and `answers` on standard input.
+                   const std::string& out = "> .out");
+// acoustic_sim in `dir`, with `parameters` written to parameters.txt first
+// unless empty.
 program_run run_sim(const scratch_dir& dir, const std::string& parameters, const std::string& answers);
 
-// Writes parameters.txt into the current folder, loads it and (when
-// delta > 0) derives the element properties and assembles the matrices.
+// Loads `parameters` through parameters.txt in the current folder and, when
+// delta > 0, derives the element properties and assembles the matrices.
 std::unique_ptr<model_state> build_model(const std::string& parameters, double delta);
 
-std::vector<std::string> split_lines(const std::string& text);
-std::vector<std::string> split_fields(const std::string& line, char separator = ',');
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& text);
+bool file_exists(const std::string& path);
+std::vector<std::string> split(const std::string& text, char separator = '\n');
 // The rows of a CSV file after its header, as numbers.
 std::vector<std::vector<double>> csv_rows(const std::string& path);
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-bool file_exists(const std::string& path);
 bool contains(const std::string& text, const std::string& part);
 
-// Networks used across the tests, as parameter files.
-extern const std::string closed_box;  // n = 0
-extern const std::string one_branch;  // n = 1
-extern const std::string example_params(const char* example);
+extern const std::string closed_box, one_branch;     // n = 0 and n = 1
+extern const std::vector<std::string> output_files;  // every file acoustic_sim writes
+std::string example_params(const char* example);
