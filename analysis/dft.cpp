@@ -7,6 +7,7 @@
 #include "analysis/signal_reader.h"
 #include "simulation/signal_file.h"
 #include "util/message.h"
+#include "util/output_set.h"
 
 spectrum_row spectrum_row_of(double frequency, double re, double im) {
   spectrum_row row;
@@ -75,7 +76,7 @@ status dft(model_state& s) {
 
   // The spectrum file is created only once the signal has been read whole,
   // so a signal that cannot be analysed leaves an earlier spectrum intact.
-  RETURN_IF_ERROR(s.dft_output.open(spectrum_file_name));
+  RETURN_IF_ERROR(s.dft_output.open(output_set::working_name(spectrum_file_name)));
   s.dft_output.put(spectrum_header);
   s.progress = -1;
   s.hf = s.hf * s.t_window;
@@ -88,6 +89,8 @@ status dft(model_state& s) {
     }
     evaluate_bin(s, j);
     write_current_bin(s, s.dft_output);
+    RETURN_IF_ERROR(check_not_interrupted(s.signals));
+    RETURN_IF_ERROR(s.dft_output.write_status());
   }
   release_signal(s);
   RETURN_IF_ERROR(s.dft_output.close());

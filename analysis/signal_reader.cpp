@@ -19,12 +19,14 @@ status signal_error(const std::string& what) {
 
 status read_signal_header(model_state& s, bool announce) {
   if (!s.dft_input) return signal_error("cannot be read: expected the signal of the run just made");
+  const int run_count = s.n_rows;
+  const double run_step = printed_time_step(s.delta);
   token_reader in(s.dft_input);
   std::string text;
   read_result r = in.read_int(s.ndps, text);
   if (r != read_result::ok) {
     return signal_error(is_missing(r) ? "is empty: expected the sample count on line 1"
-                                      : "line 1 is \"" + text + "\": expected the sample count");
+                                      : "line 1 is " + quoted(text) + ": expected the sample count");
   }
   if (announce) std::printf("number of data points =%d\n", s.ndps);
   if (s.ndps <= 0) {
@@ -37,9 +39,14 @@ status read_signal_header(model_state& s, bool announce) {
   r = in.read_real(s.delta, text);
   if (r != read_result::ok) {
     return signal_error(is_missing(r) ? "ends before the time step on line 2"
-                                      : "line 2 is \"" + text + "\": expected the time step");
+                                      : "line 2 is " + quoted(text) + ": expected the time step");
   }
   if (announce) std::printf("time resolution =%f\n", s.delta);
+  if (s.ndps != run_count || s.delta != run_step) {
+    return signal_error(message("declares %d samples of %f s, but the run wrote %d samples of %f s: expected the "
+                                "signal of the run just made",
+                                s.ndps, s.delta, run_count, run_step));
+  }
   return status::success();
 }
 
@@ -77,7 +84,7 @@ status read_signal_samples(model_state& s) {
   for (int k = 0; k < s.ndps; ++k) {
     const read_result r = in.read_real(s.vel, text);
     if (r != read_result::ok) {
-      const std::string found = is_missing(r) ? "is missing" : "is \"" + text + "\"";
+      const std::string found = is_missing(r) ? "is missing" : "is " + quoted(text);
       return signal_error(message("sample %d of %d %s: expected one number per line", k + 1, s.ndps, found.c_str()));
     }
     s.wave[k] = s.vel;

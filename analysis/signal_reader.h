@@ -7,7 +7,9 @@
 #include "util/status.h"
 
 // Reads ndps and delta from s.dft_input. When `announce` is set, writes
-// the count and the time step to standard output as they are read.
+// the count and the time step to standard output as they are read. Fails
+// unless they are n_rows and delta as the run printed them: a signal
+// that does not belong to the run is not analysed.
 status read_signal_header(model_state& s, bool announce);
 
 // ndps delta, where a window between 0.9 and 1.1 s (both strict) counts as

@@ -8,6 +8,7 @@
 #include "util/reporter.h"
 
 int main() {
-  const reporter report{"acoustic_sim"};
+  reporter report("acoustic_sim");
+  report.guard_console();
   return report.finish(run_simulation_program(stdin, report));
 }

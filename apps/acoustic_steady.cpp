@@ -8,6 +8,7 @@
 #include "util/reporter.h"
 
 int main() {
-  const reporter report{"acoustic_steady"};
-  return report.finish(run_steady_program(stdin));
+  reporter report("acoustic_steady");
+  report.guard_console();
+  return report.finish(run_steady_program(stdin, report));
 }

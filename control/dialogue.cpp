@@ -18,7 +18,7 @@ status read_answer(token_reader& in, const char* question, int& value) {
   if (is_missing(r)) {
     return status::error(about(question) + ": input ended before the answer");
   }
-  if (r != read_result::ok) return status::error(about(question) + " is \"" + text + "\": expected a whole number");
+  if (r != read_result::ok) return status::error(about(question) + " is " + quoted(text) + ": expected a whole number");
   return status::success();
 }
 
@@ -30,7 +30,7 @@ status read_frequency(token_reader& in, const char* question, double& value) {
     return status::error(about(question) + ": input ended before the answer");
   }
   if (r != read_result::ok || !std::isfinite(value) || !(value > 0)) {
-    return status::error(about(question) + " is \"" + text + "\": expected a positive frequency in Hz");
+    return status::error(about(question) + " is " + quoted(text) + ": expected a positive frequency in Hz");
   }
   return status::success();
 }

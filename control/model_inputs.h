@@ -3,10 +3,12 @@
 #pragma once
 
 #include "model/model_state.h"
+#include "util/reporter.h"
 #include "util/status.h"
 
-// Opens "parameters.txt" and reads the model from it.
-status load_model(model_state& s);
+// Opens "parameters.txt" and reads the model from it; warns about values
+// after the last one needed and about negative damping.
+status load_model(model_state& s, const reporter& report);
 
 // Derives the element properties for the delta already set and checks
 // that the recursion can use them.

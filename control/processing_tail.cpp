@@ -9,11 +9,12 @@
 #include "simulation/signal_file.h"
 #include "simulation/simulation_run.h"
 #include "util/message.h"
+#include "util/output_set.h"
 
 namespace {
 
 status open_signal(model_state& s) {
-  s.dft_input = std::fopen(signal_file_name, "r");
+  s.dft_input = std::fopen(output_set::working_name(signal_file_name).c_str(), "r");
   if (!s.dft_input) {
     return status::error(message("cannot read %s: %s: expected the signal of the run just made", signal_file_name,
                                  std::strerror(errno)));

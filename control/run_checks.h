@@ -8,9 +8,9 @@
 #include "model/model_state.h"
 #include "util/status.h"
 
-// A sequential sweep analyses every run with the printed time step; fails
-// before any run when that window has no whole second.
-status check_sequential_window(const model_state& s);
+// Every analysis reads the window back as n_rows steps of the printed time
+// step; fails before any run when that window has no whole second.
+status check_analysis_window(const model_state& s);
 
 // When delta reaches 2 / w_max, the warning naming the limit and the
 // smallest stable division; empty otherwise. Needs K and M assembled.

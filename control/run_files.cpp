@@ -3,8 +3,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include "analysis/dft.h"
 #include "model/parameters.h"
+#include "simulation/signal_file.h"
 #include "util/message.h"
+#include "util/output_set.h"
+
+namespace {
+
+const char* const history_names[] = {"x_vectors.csv", "normalized_x_vectors.csv", "v_vectors.csv",
+                                     "normalized_v_vectors.csv"};
+const char* const run_parameters_name = "dft_parameters.txt";
+const char* const matrix_report_name = "matrices.csv";
+const char* const response_name = "dft_sequential_calculation_result.csv";
+
+status open_working(text_file& file, const char* name) { return file.open(output_set::working_name(name)); }
+
+}  // namespace
 
 status open_parameter_file(model_state& s) {
   s.input = std::fopen(parameter_file_name, "r");
@@ -15,15 +30,22 @@ status open_parameter_file(model_state& s) {
   return status::success();
 }
 
+std::vector<std::string> run_output_names(const model_state* s) {
+  std::vector<std::string> names(std::begin(history_names), std::end(history_names));
+  for (const char* name : {run_parameters_name, matrix_report_name, response_name, signal_file_name}) {
+    names.push_back(name);
+  }
+  // Only the one-time tail writes a spectrum; a sweep leaves an earlier one.
+  if (!s || s->seqsw != 0) names.push_back(spectrum_file_name);
+  return names;
+}
+
 status create_output_files(model_state& s) {
-  RETURN_IF_ERROR(s.displacement.open("x_vectors.csv"));
-  RETURN_IF_ERROR(s.displacement_n.open("normalized_x_vectors.csv"));
-  RETURN_IF_ERROR(s.velocity.open("v_vectors.csv"));
-  RETURN_IF_ERROR(s.velocity_n.open("normalized_v_vectors.csv"));
-  RETURN_IF_ERROR(s.dft_params.open("dft_parameters.txt"));
-  RETURN_IF_ERROR(s.matrix.open("matrices.csv"));
-  RETURN_IF_ERROR(s.dft_seqoutput.open("dft_sequential_calculation_result.csv"));
-  return status::success();
+  text_file* histories[] = {&s.displacement, &s.displacement_n, &s.velocity, &s.velocity_n};
+  for (int i = 0; i < 4; ++i) RETURN_IF_ERROR(open_working(*histories[i], history_names[i]));
+  RETURN_IF_ERROR(open_working(s.dft_params, run_parameters_name));
+  RETURN_IF_ERROR(open_working(s.matrix, matrix_report_name));
+  return open_working(s.dft_seqoutput, response_name);
 }
 
 status close_run_files(model_state& s) {

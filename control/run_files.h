@@ -1,16 +1,23 @@
-// The run's files: the parameter file opened first, the seven outputs
-// created only once every input has been read and checked, and all of them
-// closed in the program's fixed order.
+// The run's files: the parameter file opened first, and the outputs, which
+// are created under their working names only once every input has been
+// read and checked, and moved into place as a set when the run succeeded.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "model/model_state.h"
 #include "util/status.h"
 
 status open_parameter_file(model_state& s);
 
-// Creates (or truncates) x_vectors.csv, normalized_x_vectors.csv,
-// v_vectors.csv, normalized_v_vectors.csv, dft_parameters.txt,
-// matrices.csv and dft_sequential_calculation_result.csv.
+// Every file a run of this mode leaves: the four histories, the run
+// parameters, the matrix report, the frequency response, the signal and,
+// in one-time processing, the spectrum. Without a mode: every one.
+std::vector<std::string> run_output_names(const model_state* s = nullptr);
+
+// Creates (or truncates) the seven files that live for the whole run
+// under their working names.
 status create_output_files(model_state& s);
 
 // Closes input, the four histories, matrices, run parameters and the

@@ -28,8 +28,8 @@ void print_natural_frequencies(const model_state& s) {
               division, 1 / limit);
 }
 
-status run(model_state& s, std::FILE* answers) {
-  RETURN_IF_ERROR(load_model(s));
+status run(model_state& s, std::FILE* answers, const reporter& report) {
+  RETURN_IF_ERROR(load_model(s, report));
   token_reader in(answers);
   RETURN_IF_ERROR(ask_vector_sum_option(s, in));
   std::puts("");
@@ -45,7 +45,7 @@ status run(model_state& s, std::FILE* answers) {
 
 }  // namespace
 
-status run_steady_program(std::FILE* answers) {
+status run_steady_program(std::FILE* answers, const reporter& report) {
   auto s = std::make_unique<model_state>();
-  return run(*s, answers);
+  return run(*s, answers, report);
 }

@@ -5,8 +5,9 @@
 
 #include <cstdio>
 
+#include "util/reporter.h"
 #include "util/status.h"
 
 // Asks the vector sum question (answer read from `answers`), prints the
 // natural frequencies and writes the steady-state files.
-status run_steady_program(std::FILE* answers);
+status run_steady_program(std::FILE* answers, const reporter& report);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "util/signal_guard.h"
 #include "util/text_file.h"
 
 constexpr int MAX_ELEMENTS = 25;
@@ -118,6 +119,9 @@ struct model_state {
   text_file dft_v;                 // the signal file, written by each run
   text_file dft_output;            // dft_result.csv
   std::FILE* dft_input = nullptr;  // the signal file, read by each analysis
+
+  // Answers whether the run has been interrupted; none outside a run.
+  const signal_guard* signals = nullptr;
 
   model_state() = default;
   model_state(const model_state&) = delete;

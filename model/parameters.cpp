@@ -1,5 +1,7 @@
 #include "model/parameters.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -35,10 +37,10 @@ class parameter_reader {
     const read_result result = tokens_.read_real(value, text);
     if (result == read_result::end_of_input) return ended(label);
     if (result == read_result::unreadable) return unreadable();
-    if (result != read_result::ok) return wrong(label, "\"" + text + "\"", "a number");
+    if (result != read_result::ok) return wrong(label, quoted(text), "a number");
     const bool fits =
         std::isfinite(value) && (range == allowed::any || (range == allowed::positive ? value > 0 : value >= 0));
-    if (!fits) return wrong(label, text, expectation(range));
+    if (!fits) return wrong(label, quoted(text), expectation(range));
     return status::success();
   }
 
@@ -50,7 +52,7 @@ class parameter_reader {
     if (result == read_result::unreadable) return unreadable();
     const std::string range = message("a whole number from %d to %d", low, high);
     if (result != read_result::ok || value < low || value > high) {
-      return wrong(label, "\"" + text + "\"", range);
+      return wrong(label, quoted(text), range);
     }
     return status::success();
   }
@@ -98,7 +100,7 @@ status read_values(model_state& s) {
     RETURN_IF_ERROR(in.real(s.L[i], indexed("duct length L", i, "mm"), allowed::non_negative));
   }
   for (int i = 0; i < s.ND; ++i) {
-    RETURN_IF_ERROR(in.real(s.C[i], indexed("damping coefficient C", i, "kg/s"), allowed::non_negative));
+    RETURN_IF_ERROR(in.real(s.C[i], indexed("damping coefficient C", i, "kg/s"), allowed::any));
   }
   return status::success();
 }
@@ -121,4 +123,17 @@ status load_parameters(model_state& s) {
   // (2 pi)^2 with pi = 3.141592, i.e. 6.283184^2.
   s.Ku = s.f0 * s.f0 * 39.47840117785601 * s.M[0];
   return status::success();
+}
+
+int values_needed(int n) { return 3 + 4 + (n + 1) + 2 * n + 2 * n + (2 * n + 1); }
+
+int count_trailing_values(model_state& s) {
+  // Only a file has an end to read to; a pipe may never close.
+  struct stat info;
+  if (!s.input || fstat(fileno(s.input), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+  token_reader rest(s.input);
+  std::string text;
+  int count = 0;
+  while (rest.next_token(text)) ++count;
+  return count;
 }

@@ -11,3 +11,10 @@ constexpr const char* parameter_file_name = "parameters.txt";
 // separates values), checks each against its meaning, then computes A[0],
 // M[0], L[0], R[0] and Ku. Fails naming the value's position and meaning.
 status load_parameters(model_state& s);
+
+// How many values a file with n branches holds.
+int values_needed(int n);
+
+// After load_parameters: how many values follow the last one the model
+// needs (they are not read as anything). Counts only in a regular file.
+int count_trailing_values(model_state& s);

@@ -18,7 +18,10 @@ void write_signal(int ndps, double delta, const std::function<double(int)>& samp
   write_file("dftv.txt", text);
 }
 
-status run_dft(model_state& s) {
+// The analysis of the signal file written by a run of n_rows steps of delta.
+status run_dft(model_state& s, int n_rows, double delta) {
+  s.n_rows = n_rows;
+  s.delta = delta;
   s.dft_input = std::fopen("dftv.txt", "r");
   const status done = dft(s);
   std::fclose(s.dft_input);
@@ -33,8 +36,8 @@ TEST(Dft, BinOfAKnownSinusoidAndOfSilence) {
   const double a = 100, theta = 0.5235987755982988;  // 30 degrees
   write_signal(1000, 0.001, [&](int k) { return a * std::cos(50 * 6.283184 / 1000 * k + theta); });
   model_state s;
-  ASSERT_TRUE(run_dft(s).ok());
-  const auto row = split(split(read_file("dft_result.csv"))[1 + 50], ',');
+  ASSERT_TRUE(run_dft(s, 1000, 0.001).ok());
+  const auto row = split(split(read_file("dft_result.csv.incomplete"))[1 + 50], ',');
   EXPECT_EQ(row[0], "50.000000");
   EXPECT_NEAR(std::stod(row[4]), 3.141592 * a * std::cos(theta), 1e-3);
   EXPECT_NEAR(std::stod(row[5]), 3.141592 * a * std::sin(theta), 1e-3);
@@ -44,8 +47,8 @@ TEST(Dft, BinOfAKnownSinusoidAndOfSilence) {
   EXPECT_NEAR(std::stod(row[1]), 10 * std::log(pa / 0.00002), 1e-5);  // the natural logarithm
 
   write_signal(1000, 0.001, [](int) { return 0.0; });
-  ASSERT_TRUE(run_dft(s).ok());
-  const auto silent = split(split(read_file("dft_result.csv"))[10], ',');
+  ASSERT_TRUE(run_dft(s, 1000, 0.001).ok());
+  const auto silent = split(split(read_file("dft_result.csv.incomplete"))[10], ',');
   EXPECT_EQ(silent[1], "-inf");
   EXPECT_EQ(silent[3], "0.000000");
 }
@@ -54,8 +57,8 @@ TEST(Dft, ShortSignalIsAnalysedUpTo40Hz) {
   scratch_dir dir;
   write_signal(30, 1.0 / 30, [](int k) { return k % 3 - 1.0; });
   model_state s;
-  ASSERT_TRUE(run_dft(s).ok());
-  const auto lines = split(read_file("dft_result.csv"));
+  ASSERT_TRUE(run_dft(s, 30, 1.0 / 30).ok());
+  const auto lines = split(read_file("dft_result.csv.incomplete"));
   ASSERT_EQ(lines.size(), 42u);
   EXPECT_EQ(split(lines.back(), ',')[0], "40.000000");
 }
@@ -64,22 +67,26 @@ TEST(SignalReading, BrokenSignalsAreErrorsAndWriteNothing) {
   scratch_dir dir;
   const struct {
     const char* text;
+    int n_rows;  // and the time step of the run that wrote it
+    double delta;
     const char* message;
-  } cases[] = {{"", "is empty"},
-               {"100\n", "ends before the time step"},
-               {"100\n0.010000\n1.0\n2.0\n", "sample 3 of 100 is missing"},
-               {"3\n0.400000\n1.0\nx\n3.0\n", "sample 2 of 3 is \"x\""},
-               {"0\n0.010000\n0.0\n", "declares 0 samples"},
-               {"-5\n0.010000\n", "declares -5 samples"},
+  } cases[] = {{"", 100, 0.01, "is empty"},
+               {"100\n", 100, 0.01, "ends before the time step"},
+               {"100\n0.010000\n1.0\n2.0\n", 100, 0.01, "sample 3 of 100 is missing"},
+               {"3\n0.400000\n1.0\nx\n3.0\n", 3, 0.4, "sample 2 of 3 is \"x\""},
+               {"0\n0.010000\n0.0\n", 0, 0.01, "declares 0 samples"},
+               {"-5\n0.010000\n", -5, 0.01, "declares -5 samples"},
                // printed as 0.000003: 0.9 s, no whole second
-               {"300000\n0.000003\n", "0.900000 s (300000 samples of 0.000003 s)"}};
+               {"300000\n0.000003\n", 300000, 1.0 / 300000, "0.900000 s (300000 samples of 0.000003 s)"},
+               {"5\n2500000.000000\n1\n", 1000, 0.001,
+                "declares 5 samples of 2500000.000000 s, but the run wrote 1000 samples of 0.001000 s"}};
   for (const auto& c : cases) {
     write_file("dftv.txt", c.text);
     model_state s;
-    const status done = run_dft(s);
+    const status done = run_dft(s, c.n_rows, c.delta);
     EXPECT_EQ(done.message.rfind("dftv.txt: ", 0), 0u) << done.message;
     EXPECT_TRUE(contains(done.message, c.message)) << done.message;
-    EXPECT_FALSE(file_exists("dft_result.csv"));
+    EXPECT_FALSE(file_exists("dft_result.csv.incomplete"));
   }
 }
 

@@ -1,8 +1,15 @@
-// Bad input, failed writes and warnings: one clear line on standard error,
-// a non-zero status, and the results of an earlier run left as they were.
+// Bad input, faults during a run, and warnings: one clear line on standard
+// error, a non-zero status, and either the earlier run's files exactly as
+// they were or the complete set of the new run, never a mix.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include "test_support.h"
 
@@ -10,9 +17,15 @@ namespace {
 
 const std::string sine_50 = "0\n1\n0\n50\n";
 
+// Every output (what a link points to, not its bytes) and every file a run
+// left under a working name.
 std::string snapshot(const scratch_dir& dir) {
-  std::string files;
-  for (const std::string& name : output_files) files += name + ":\n" + read_file(dir.file(name));
+  std::string files = run_in(dir.path(), "ls -d *.incomplete", "").out;
+  for (const std::string& name : output_files) {
+    struct stat info;
+    const bool link = lstat(dir.file(name).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    files += name + ":\n" + (link ? "a link" : read_file(dir.file(name)));
+  }
   return files;
 }
 
@@ -47,7 +60,6 @@ TEST(BadInput, OneErrorLineAndEarlierResultsKept) {
       {box("-20 8 40", "0 100 1.4 1.0"), sine_50, {"piston mass", "0 or more"}},
       {branch("20 5\n-20 25\n50 150\n1.0 0.05 0.08\n"), sine_50, {"A[1]", "0 or more"}},
       {branch("20 5\n20 25\n50 -150\n1.0 0.05 0.08\n"), sine_50, {"L[2]", "0 or more"}},
-      {branch("20 5\n20 25\n50 150\n1.0 -0.05 0.08\n"), sine_50, {"C[1]", "0 or more"}},
       {box("20 8 40", "0 100 1.4 1.0", "1e-320\n1.0\n"), sine_50, {"V[0]", "infinite stiffness"}},
       {closed_box, "x\n1\n0\n50\n", {"vector sum option", "\"x\"", "whole number"}},
       {closed_box, "0\none\n", {"processing mode", "\"one\""}},
@@ -62,6 +74,14 @@ TEST(BadInput, OneErrorLineAndEarlierResultsKept) {
       {closed_box, "0\n1\n1\n0\n", {"highest frequency[Hz]=", "positive frequency"}},
       {box("20 8 40", "0 300000000 1.4 1.0"), "0\n0\n", {"sequential sweep", "time steps"}},
       {box("20 8 40", "0 30000 1.4 1.0"), "0\n0\n", {"division 30000", "0.000003", "0.900000 s", "longer than 0.9"}},
+      {closed_box, "0\n1\n0\n0.5\n", {"sinusoid at 0.5 Hz runs 0 whole cycles"}},
+      {closed_box, "0\n1\n0\n2.5\n", {"sinusoid at 2.5 Hz runs 2 whole cycles, 0.800000 s"}},
+      {box("20 8 40", "0 300000 1.4 1.0"), "0\n1\n0\n1\n", {"printed as 0.000003", "0.900000 s"}},
+      {box("20 8 40", "0 100 1.4 " + std::string(5000, '7')),
+       sine_50,
+       {"value 7", "\"77777777777777777777777777777777...\" (longer than 4096 characters)"}},
+      {closed_box, std::string(100000, '\0'), {"vector sum option)\" is \"\\x00\\x00", "...\" (longer than 4096"}},
+      {closed_box, "0\n\x1b[2J\n", {"processing mode)\" is \"\\x1b[2J\": expected"}},
   };
   for (const auto& c : cases) {
     scratch_dir dir;
@@ -73,29 +93,10 @@ TEST(BadInput, OneErrorLineAndEarlierResultsKept) {
     EXPECT_EQ(r.exit_code, 1) << where;
     EXPECT_EQ(r.err.rfind("acoustic_sim: ", 0), 0u) << r.err;
     EXPECT_EQ(split(r.err).size(), 1u) << r.err;
+    EXPECT_LT(r.err.size(), 600u);
     for (const std::string& word : c.words) EXPECT_TRUE(contains(r.err, word)) << word << " in " << r.err;
     EXPECT_TRUE(snapshot(dir) == before) << where;
     EXPECT_FALSE(contains(r.out, "read data stored")) << where;
-  }
-}
-
-// A one-time window without a whole second: this run's histories, no
-// spectrum, and the earlier spectrum untouched.
-TEST(BadInput, ShortWindowFailsAtTheAnalysis) {
-  const struct {
-    std::string parameters, answers, words;
-  } cases[] = {{closed_box, "0\n1\n0\n0.5\n", "declares 0 samples"},
-               {closed_box, "0\n1\n0\n2.5\n", "0.800000 s"},
-               {box("20 8 40", "0 300000 1.4 1.0"), "0\n1\n0\n1\n", "0.000003"}};
-  for (const auto& c : cases) {
-    scratch_dir dir;
-    ASSERT_EQ(run_sim(dir, closed_box, sine_50).exit_code, 0);
-    const std::string spectrum = read_file(dir.file("dft_result.csv"));
-    const program_run r = run_sim(dir, c.parameters, c.answers);
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_TRUE(contains(r.err, "acoustic_sim: dftv.txt: ") && contains(r.err, c.words)) << r.err;
-    EXPECT_EQ(read_file(dir.file("dft_result.csv")), spectrum);
-    EXPECT_FALSE(contains(r.out, "DFT has been completed."));
   }
 }
 
@@ -114,47 +115,132 @@ TEST(Warnings, InstabilityAndAliasing) {
   EXPECT_EQ(run_sim(dir, box("20 8 40", "0 50 1.4 1.0"), "0\n0\n").err,
             "acoustic_sim: warning: every sweep run is sampled at 500 Hz, so from 251 Hz upwards the response is "
             "aliased; a division of 400 gives 400 Hz ten steps per period\n");
+  // two_chamber's file with n = 1: 3 + 4 + 2 + 2 + 2 + 3 values are read.
+  EXPECT_EQ(
+      run_sim(dir, "30 10 30\n1 200 1.4 2\n40 10 5\n20 15 25 20\n50 80 150 120\n1.5 .02 .02 .05 .05\n", sine_50).err,
+      "acoustic_sim: warning: parameters.txt: n = 1 needs 16 values; 7 more follow and are ignored\n");
+  // Negative damping runs as the arithmetic has it: 1 - MM/MP = 1 - 2.5/2.3.
+  const program_run active = run_sim(dir, branch("20 5\n20 25\n50 150\n1.0 -0.05 0.08\n"), sine_50);
+  EXPECT_EQ(active.exit_code, 0);
+  EXPECT_TRUE(contains(active.out, "\n0.009950\t-0.086957\t0.034934\t\n"));
+  EXPECT_EQ(active.err,
+            "acoustic_sim: warning: parameters.txt: damping coefficient C[1] = -0.05 kg/s is negative: the network "
+            "can gain energy, and its response may grow without bound\n");
 }
 
-// Output that cannot be written: the error names the file, no success
-// message follows it, and the exit status says so. A folder where a file
-// should be cannot be created by root either; /dev/full is full for all.
-TEST(FailedWrite, IsAnErrorNeverFollowedBySuccess) {
+// Faults after the input has been read. Each case makes an earlier run,
+// sets up the fault, runs two_chamber's sine: the run either fails leaving
+// the earlier files exactly as they were, or completes with the new set,
+// the same bytes as an undisturbed run; nothing stays under a working name.
+TEST(Faults, EarlierFilesWholeOrNewSetComplete) {
+  const std::string sim = "'" ACOUSTIC_SIM_PATH "'";
   const struct {
-    const char* file;
-    bool folder;
-    std::string answers;
-    const char* success;
-  } cases[] = {{"v_vectors.csv", false, sine_50, "Dynamic simulation"},
-               {"dftv.txt", false, sine_50, "Dynamic simulation"},
-               {"dft_parameters.txt", false, sine_50, "Dynamic simulation"},
-               {"matrices.csv", false, sine_50, "Matrces have been recorded."},
-               {"dft_result.csv", false, sine_50, "DFT has been completed."},
-               {"dft_sequential_calculation_result.csv", false, "0\n0\n", "[Hz]\t"},
-               {"normalized_x_vectors.csv", true, sine_50, "read data stored"},
-               {"dftv.txt", true, sine_50, "Dynamic simulation"}};
+    const char* name;
+    std::string setup, command, redirect;
+    int exit_code;
+    std::string err;  // empty: the new set is complete
+  } cases[] = {
+      {"a folder in place of an output", "rm matrices.csv && mkdir matrices.csv", sim, "> .out", 1,
+       "acoustic_sim: cannot replace matrices.csv: it is a folder\n"},
+      {"a read-only output", "chmod 444 dft_sequential_calculation_result.csv", sim, "> .out", 1,
+       "acoustic_sim: cannot replace dft_sequential_calculation_result.csv: it is read-only\n"},
+      {"a folder where a working file goes", "mkdir -p dftv.txt.incomplete/kept", sim, "> .out", 1,
+       "acoustic_sim: cannot create dftv.txt.incomplete: Is a directory\n"},
+      {"files limited to 100 kB", "", "trap '' XFSZ; ulimit -f 200; " + sim, "> .out", 1,
+       "acoustic_sim: cannot write x_vectors.csv.incomplete: File too large\n"},
+      {"leftovers of a killed run", "touch x_vectors.csv.incomplete dft_result.csv.incomplete", sim, "> .out", 0, ""},
+      {"an output linked to /dev/full", "rm v_vectors.csv && ln -s /dev/full v_vectors.csv", sim, "> .out", 0, ""},
+      {"a full console", "", sim, "> /dev/full", 1, "acoustic_sim: cannot write to standard output\n"},
+      {"a closed console", "", sim, ">&-", 1, "acoustic_sim: cannot write to standard output: it is closed\n"},
+      {"a console that goes away", "", "{ (" + sim + "; echo $? > .rc) | true; }", "> /dev/null", 0,
+       "acoustic_sim: cannot write to standard output\n"},
+  };
+  scratch_dir undisturbed;
+  ASSERT_EQ(run_sim(undisturbed, example_params("two_chamber"), sine_50).exit_code, 0);
   for (const auto& c : cases) {
     scratch_dir dir;
-    if (c.folder) {
-      mkdir(dir.file(c.file).c_str(), 0755);
-    } else {
-      ASSERT_EQ(symlink("/dev/full", dir.file(c.file).c_str()), 0);
+    ASSERT_EQ(run_sim(dir, example_params("two_chamber"), "0\n1\n2\n").exit_code, 0);
+    ASSERT_EQ(run_in(dir.path(), c.setup.empty() ? "true" : c.setup, "").exit_code, 0) << c.name;
+    const std::string before = snapshot(dir);
+    const program_run r = run_in(dir.path(), c.command, sine_50, c.redirect);
+    EXPECT_EQ(r.exit_code, c.exit_code) << c.name;
+    EXPECT_EQ(r.err, c.err) << c.name;
+    const bool complete = c.err.empty() || c.err.find("standard output") != std::string::npos;
+    EXPECT_TRUE(snapshot(dir) == (complete ? snapshot(undisturbed) : before)) << c.name;
+    if (c.command[0] == '{') {
+      EXPECT_EQ(read_file(dir.file(".rc")), "1\n");  // the console went away
     }
-    const program_run r = run_sim(dir, one_branch, c.answers);
-    EXPECT_EQ(r.exit_code, 1) << c.file;
-    const std::string error = c.folder ? "cannot create " : "cannot write ";
-    EXPECT_EQ(r.err,
-              "acoustic_sim: " + error + c.file + (c.folder ? ": Is a directory\n" : ": No space left on device\n"));
-    EXPECT_FALSE(contains(r.out, c.success)) << r.out;
+  }
+}
+
+// A small file system that fills up during the run (root only: it mounts).
+TEST(Faults, FullDisk) {
+  scratch_dir dir;
+  if (geteuid() != 0 || mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=1500k") != 0) {
+    GTEST_SKIP() << "mounting a small tmpfs needs root";
+  }
+  struct unmount {
+    std::string path;
+    ~unmount() { umount(path.c_str()); }
+  } unmount_at_end{dir.path()};
+  ASSERT_EQ(run_sim(dir, closed_box, sine_50).exit_code, 0);  // 0.7 MB
+  const std::string before = snapshot(dir);
+  const program_run r = run_sim(dir, "", "0\n1\n2\n");  // 1.4 MB more
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(contains(r.err, ".incomplete: No space left on device\n")) << r.err;
+  EXPECT_TRUE(snapshot(dir) == before);
+}
+
+// Starts acoustic_sim in `dir` with default signal handling and returns
+// its process id once it has begun writing.
+pid_t start_run(const scratch_dir& dir, const std::string& answers) {
+  write_file(dir.file(".in"), answers);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0 || !freopen(".in", "r", stdin) || !freopen(".out", "w", stdout) ||
+        !freopen(".err", "w", stderr))
+      _exit(127);
+    execl(ACOUSTIC_SIM_PATH, ACOUSTIC_SIM_PATH, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 500 && !file_exists(dir.file("x_vectors.csv.incomplete")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return pid;
+}
+
+int exit_code_of(pid_t pid) {
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
+}
+
+// Ctrl-C or kill mid-run: the earlier files stay, the working files go. A
+// second run in the same folder stops at once and changes nothing.
+TEST(Faults, InterruptedAndConcurrentRuns) {
+  for (int signal : {SIGINT, SIGTERM}) {
+    scratch_dir dir;
+    ASSERT_EQ(run_sim(dir, example_params("two_chamber"), sine_50).exit_code, 0);
+    const std::string before = snapshot(dir);
+    const pid_t pid = start_run(dir, "0\n0\n");
+    kill(pid, signal);
+    EXPECT_EQ(exit_code_of(pid), 128 + signal);
+    EXPECT_EQ(read_file(dir.file(".err")), std::string("acoustic_sim: interrupted by ") +
+                                               (signal == SIGINT ? "SIGINT" : "SIGTERM") +
+                                               ": the earlier results are kept\n");
+    EXPECT_TRUE(snapshot(dir) == before);
   }
   scratch_dir dir;
-  mkdir(dir.file("parameters.txt").c_str(), 0755);
-  EXPECT_EQ(run_sim(dir, "", sine_50).err, "acoustic_sim: parameters.txt: cannot be read: Is a directory\n");
-  scratch_dir console;
-  write_file(console.file("parameters.txt"), closed_box);
-  const program_run full = run_in(console.path(), "'" ACOUSTIC_SIM_PATH "'", sine_50, "> /dev/full");
-  EXPECT_EQ(full.exit_code, 1);
-  EXPECT_EQ(full.err, "acoustic_sim: cannot write to standard output\n");
+  ASSERT_EQ(run_sim(dir, example_params("two_chamber"), sine_50).exit_code, 0);
+  const std::string spectrum = read_file(dir.file("dft_result.csv"));
+  const pid_t first = start_run(dir, "0\n0\n");
+  const program_run second = run_in(dir.path(), "'" ACOUSTIC_SIM_PATH "'", sine_50);
+  EXPECT_EQ(second.exit_code, 1);
+  EXPECT_EQ(second.err, "acoustic_sim: another acoustic_sim run is working in " + dir.path() +
+                            ": expected one run at a time in a folder; nothing was changed\n");
+  EXPECT_EQ(second.out, "");
+  EXPECT_EQ(exit_code_of(first), 0);
+  EXPECT_EQ(split(read_file(dir.file("dft_sequential_calculation_result.csv"))).size(), 392u);
+  EXPECT_EQ(read_file(dir.file("dft_result.csv")), spectrum);  // a sweep leaves the spectrum
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ program_run run_sim(const scratch_dir& dir, const std::string& parameters, const
 std::unique_ptr<model_state> build_model(const std::string& parameters, double delta) {
   write_file("parameters.txt", parameters);
   auto s = std::make_unique<model_state>();
-  EXPECT_EQ(load_model(*s).message, "");
+  EXPECT_EQ(load_model(*s, reporter("acoustic_tests")).message, "");
   s->delta = delta;
   if (delta > 0) {
     EXPECT_EQ(derive_checked_properties(*s).message, "");

@@ -9,10 +9,12 @@
 
 struct status {
   std::string message;
+  int signal = 0;  // the signal that interrupted the operation, if one did
 
   bool ok() const { return message.empty(); }
   static status success() { return status{}; }
   static status error(std::string detail) { return status{std::move(detail)}; }
+  static status interrupted(int signal, std::string detail) { return status{std::move(detail), signal}; }
 };
 
 // Evaluates an expression yielding a status and returns it from the

@@ -32,6 +32,9 @@ class text_file {
   void put_int(int v);
   void put(std::string_view text);
 
+  // The first write failure so far, without flushing.
+  status write_status() const { return error_ ? failure() : status::success(); }
+
   // Hands everything buffered to the operating system.
   status flush();
   // Flushes and closes; a closed file may be opened again.

@@ -11,6 +11,7 @@ bool token_reader::next_token(std::string& text) {
   while (c != EOF && std::isspace(c)) c = std::getc(stream_);
   while (c != EOF && !std::isspace(c)) {
     text.push_back(static_cast<char>(c));
+    if (text.size() > max_token_length) return true;  // no number is this long
     c = std::getc(stream_);
   }
   if (c == EOF && std::ferror(stream_)) error_ = errno ? errno : EIO;
@@ -19,12 +20,12 @@ bool token_reader::next_token(std::string& text) {
 
 read_result token_reader::read_int(int& value, std::string& text) {
   if (!next_token(text)) return missing();
-  return parse_int(text, value);
+  return text.size() > max_token_length ? read_result::not_a_number : parse_int(text, value);
 }
 
 read_result token_reader::read_real(double& value, std::string& text) {
   if (!next_token(text)) return missing();
-  return parse_real(text, value);
+  return text.size() > max_token_length ? read_result::not_a_number : parse_real(text, value);
 }
 
 read_result parse_int(const std::string& text, int& value) {
@@ -47,4 +48,22 @@ read_result parse_real(const std::string& text, double& value) {
   // would; the callers decide what range they accept.
   value = parsed;
   return read_result::ok;
+}
+
+std::string quoted(const std::string& token) {
+  constexpr std::size_t shown = 32;
+  std::string text = "\"";
+  for (std::size_t i = 0; i < token.size() && i < shown; ++i) {
+    const unsigned char c = static_cast<unsigned char>(token[i]);
+    if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
+      text += static_cast<char>(c);
+    } else {
+      static const char hex[] = "0123456789abcdef";
+      text += {'\\', 'x', hex[c >> 4], hex[c & 15]};
+    }
+  }
+  if (token.size() > shown) text += "...";
+  text += '"';
+  if (token.size() > max_token_length) text += " (longer than " + std::to_string(max_token_length) + " characters)";
+  return text;
 }
