@@ -15,7 +15,6 @@
 #include "model/element_properties.h"
 #include "model/matrix_assembly.h"
 #include "model/parameters.h"
-#include "simulation/excitation.h"
 #include "simulation/time_stepping.h"
 #include "util/fixed_format.h"
 
@@ -108,40 +107,6 @@ void BM_TimeSteps(benchmark::State& state) {
   state.SetLabel(std::to_string(elements) + " elements");
 }
 BENCHMARK(BM_TimeSteps)->Arg(3)->Arg(7)->Arg(25);
-
-// The step as the recurrence is written: Q walked by rows and MM[i] / MP[i]
-// divided every step. Against BM_TimeSteps it shows what the loop's
-// column copy QT and the ratios MM_over_MP save; both give the same bits.
-void literal_advance(model_state& s, int k) {
-  excite(s, k);
-  double sumx = 0;
-  for (int j = 0; j < s.ND; ++j) sumx = s.xc[j] * s.R[j] * 1000 + sumx;
-  s.sumx = sumx;
-  for (int i = 0; i < s.ND; ++i) {
-    s.xn[i] = 0;
-    for (int j = 0; j < s.ND; ++j) s.xn[i] = s.xn[i] + s.Q[i][j] * s.xc[j];
-    s.xn[i] = s.xn[i] - s.MM[i] / s.MP[i] * s.xp[i] + s.force[i];
-    s.vc[i] = (s.xc[i] - s.xp[i]) / s.delta;
-  }
-  double sumv = 0;
-  sumv = s.vc[0] * s.R[0] + sumv;
-  for (int j = first_summed_duct(s); j < s.ND; ++j) sumv = s.vc[j] * s.R[j] + sumv;
-  s.sumv = sumv;
-}
-
-void BM_TimeStepsLiteral(benchmark::State& state) {
-  const int elements = static_cast<int>(state.range(0));
-  auto s = network((elements - 1) / 2);
-  int k = 0;
-  for (auto _ : state) {
-    literal_advance(*s, k++);
-    shift_state(*s);
-    benchmark::DoNotOptimize(s->sumv);
-  }
-  state.SetItemsProcessed(state.iterations());
-  state.SetLabel(std::to_string(elements) + " elements");
-}
-BENCHMARK(BM_TimeStepsLiteral)->Arg(3)->Arg(7)->Arg(25);
 
 // One bin of a 100000-sample signal; items are samples x bins.
 void BM_TransformBin(benchmark::State& state) {

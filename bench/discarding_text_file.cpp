@@ -6,6 +6,7 @@
 
 #include "simulation/signal_file.h"
 #include "util/message.h"
+#include "util/output_set.h"
 #include "util/text_file.h"
 
 // This writer buffers nothing, so used_ holds whether the file is kept,
@@ -19,7 +20,7 @@ status text_file::open(const std::string& name, const char* mode) {
   if (file_) RETURN_IF_ERROR(close());
   name_ = name;
   error_ = 0;
-  used_ = name == signal_file_name;
+  used_ = name == output_set::working_name(signal_file_name);
   file_ = std::fopen(name.c_str(), mode);
   if (!file_) return status::error(message("cannot create %s: %s", name.c_str(), std::strerror(errno)));
   return status::success();

@@ -5,7 +5,7 @@ namespace {
 void clear_state(model_state& s) {
   for (int i = 0; i < MAX_ELEMENTS; ++i) {
     s.xp[i] = s.xc[i] = s.xn[i] = s.force[i] = 0;
-    for (int j = 0; j < MAX_ELEMENTS; ++j) s.KH[i][j] = s.K[i][j] = s.Q[i][j] = s.QT[i][j] = 0;
+    for (int j = 0; j < MAX_ELEMENTS; ++j) s.KH[i][j] = s.K[i][j] = s.Q[i][j] = 0;
   }
 }
 
@@ -33,10 +33,6 @@ void assemble_iteration_matrix(model_state& s) {
     for (int j = 0; j < nd; ++j) s.MK[i][j] = (s.MK[i][j] * 2 - s.delta * s.delta * s.K[i][j]) * 2;
   for (int i = 0; i < nd; ++i)
     for (int j = 0; j < nd; ++j) s.Q[i][j] = s.MK[i][j] / s.MP[i];
-  for (int i = 0; i < nd; ++i) {
-    for (int j = 0; j < nd; ++j) s.QT[j][i] = s.Q[i][j];
-    s.MM_over_MP[i] = s.MM[i] / s.MP[i];
-  }
 }
 
 }  // namespace

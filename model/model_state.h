@@ -54,10 +54,6 @@ struct model_state {
   element_matrix K{};   // actual stiffness, KH scaled by the area ratios, N/m
   element_matrix MK{};  // 2 (2M - delta^2 K), kg
   element_matrix Q{};   // iteration matrix: row i of MK divided by MP[i]
-  // Q by columns and MM/MP per element: the same numbers laid out for the
-  // time-stepping loop (bench/ measures what they save).
-  element_matrix QT{};
-  element_vector MM_over_MP{};
 
   // Run configuration, fixed by the dialogue.
   int vvso = 0;        // vector sum option: 0 sums every element, else leaves the internal ducts out
