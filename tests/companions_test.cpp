@@ -34,12 +34,12 @@ class Steady : public ::testing::Test {
 TEST_F(Steady, ClosedBoxByHand) {
   scratch_dir dir;
   const steady_run r = run_steady(dir, "20 8 40\n0 100 1.4 1\n20\n0.2\n");
-  ASSERT_EQ(r.run.exit_code, 0) << r.run.err;
+  ASSERT_EQ(r.run.exit_code, 0) << shown(r.run.err);
   const double area = 8 * 8 * 3.141592, mass = 0.02;
   const double w = std::sqrt((40 * 40 * 39.47840117785601 * mass + area * area * 1.4 * 1.013e-3 / 0.02) / mass);
-  ASSERT_EQ(r.natural.size(), 1u) << r.run.out;
+  ASSERT_EQ(r.natural.size(), 1u) << shown(r.run.out);
   EXPECT_NEAR(r.natural[0], w / 6.283184, 1e-5);
-  EXPECT_TRUE(contains(r.run.out, message("time step below %f s (w_max = %f rad/s)", 2 / w, w))) << r.run.out;
+  EXPECT_TRUE(contains(r.run.out, message("time step below %f s (w_max = %f rad/s)", 2 / w, w))) << shown(r.run.out);
   EXPECT_TRUE(contains(r.run.out, message("smallest stable division: %.0f for", std::floor(w / 20) + 1)));
 }
 
@@ -58,7 +58,7 @@ TEST_F(Steady, SweepAgreesWithinTheSchemesErrorAndGroupDelayIsTheSlopeOfThePhase
     scratch_dir dir;
     ASSERT_EQ(run_sim(dir, example_params(example), "0\n0\n").exit_code, 0);
     const steady_run steady = run_steady(dir, example_params(example));
-    ASSERT_EQ(steady.run.exit_code, 0) << steady.run.err;
+    ASSERT_EQ(steady.run.exit_code, 0) << shown(steady.run.err);
     const int division = example[0] == 'c' ? 100 : 200;
     const auto sim = csv_rows(dir.file("dft_sequential_calculation_result.csv"));
     const auto exact = csv_rows(dir.file("steady_state_response.csv"));
@@ -97,7 +97,7 @@ TEST_F(Steady, BadParametersAreOneErrorLineAndNoFiles) {
     scratch_dir dir;
     const steady_run r = run_steady(dir, c.parameters);
     EXPECT_EQ(r.run.exit_code, 1);
-    EXPECT_EQ(r.run.err.rfind(c.error, 0), 0u) << r.run.err;
+    EXPECT_EQ(r.run.err.rfind(c.error, 0), 0u) << shown(r.run.err);
     EXPECT_EQ(split(r.run.err).size(), 1u);
     EXPECT_EQ(read_file(dir.file("steady_state_response.csv")), "");
   }
@@ -122,7 +122,7 @@ TEST_F(Steady, PlotDrawsWhatTheRunsLeft) {
   scratch_dir empty;
   const program_run nothing = run_plot(empty);
   EXPECT_EQ(nothing.exit_code, 1);
-  EXPECT_TRUE(contains(nothing.err, "acoustic_plot: nothing to draw")) << nothing.err;
+  EXPECT_TRUE(contains(nothing.err, "acoustic_plot: nothing to draw")) << shown(nothing.err);
 }
 
 }  // namespace

@@ -84,8 +84,8 @@ TEST(SignalReading, BrokenSignalsAreErrorsAndWriteNothing) {
     write_file("dftv.txt", c.text);
     model_state s;
     const status done = run_dft(s, c.n_rows, c.delta);
-    EXPECT_EQ(done.message.rfind("dftv.txt: ", 0), 0u) << done.message;
-    EXPECT_TRUE(contains(done.message, c.message)) << done.message;
+    EXPECT_EQ(done.message.rfind("dftv.txt: ", 0), 0u) << shown(done.message);
+    EXPECT_TRUE(contains(done.message, c.message)) << shown(done.message);
     EXPECT_FALSE(file_exists("dft_result.csv.incomplete"));
   }
 }

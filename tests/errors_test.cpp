@@ -91,10 +91,10 @@ TEST(BadInput, OneErrorLineAndEarlierResultsKept) {
     const program_run r = run_sim(dir, c.parameters == "-" ? "" : c.parameters, c.answers);
     const std::string where = c.words[0];
     EXPECT_EQ(r.exit_code, 1) << where;
-    EXPECT_EQ(r.err.rfind("acoustic_sim: ", 0), 0u) << r.err;
-    EXPECT_EQ(split(r.err).size(), 1u) << r.err;
+    EXPECT_EQ(r.err.rfind("acoustic_sim: ", 0), 0u) << shown(r.err);
+    EXPECT_EQ(split(r.err).size(), 1u) << shown(r.err);
     EXPECT_LT(r.err.size(), 600u);
-    for (const std::string& word : c.words) EXPECT_TRUE(contains(r.err, word)) << word << " in " << r.err;
+    for (const std::string& word : c.words) EXPECT_TRUE(contains(r.err, word)) << word << " in " << shown(r.err);
     EXPECT_TRUE(snapshot(dir) == before) << where;
     EXPECT_FALSE(contains(r.out, "read data stored")) << where;
   }
@@ -187,7 +187,7 @@ TEST(Faults, FullDisk) {
   const std::string before = snapshot(dir);
   const program_run r = run_sim(dir, "", "0\n1\n2\n");  // 1.4 MB more
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_TRUE(contains(r.err, ".incomplete: No space left on device\n")) << r.err;
+  EXPECT_TRUE(contains(r.err, ".incomplete: No space left on device\n")) << shown(r.err);
   EXPECT_TRUE(snapshot(dir) == before);
 }
 

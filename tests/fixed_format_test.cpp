@@ -10,6 +10,8 @@
 #include <functional>
 #include <random>
 
+#include "test_support.h"
+
 namespace {
 
 double from_bits(std::uint64_t bits) {
@@ -32,7 +34,7 @@ void expect_as_printf(const std::vector<double>& values) {
   for (double x : values) {
     ours[format_fixed6(x, ours)] = '\0';
     std::snprintf(lib, sizeof lib, "%f", x);
-    if (std::strcmp(ours, lib) != 0 && ++mismatches <= 5) ADD_FAILURE() << std::hexfloat << x << ": " << ours;
+    if (std::strcmp(ours, lib) != 0 && ++mismatches <= 5) ADD_FAILURE() << std::hexfloat << x << ": " << shown(ours);
   }
   EXPECT_EQ(mismatches, 0);
 }

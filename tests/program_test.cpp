@@ -55,7 +55,7 @@ TEST_P(Golden, SameBytesAsTheCheckedProgram) {
   scratch_dir dir;
   write_file(dir.file("parameters.txt"), parameters_of(GetParam().example));
   const program_run r = run_in(dir.path(), GetParam().program, GetParam().answers);
-  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.exit_code, 0) << shown(r.err);
   EXPECT_EQ(run_hash(r.out, dir), GetParam().hash) << std::hex << run_hash(r.out, dir);
 }
 

@@ -42,7 +42,7 @@ TEST(RunTiming, WorkedCounts) {
                       : c.excitation == 'w' ? time_sweep(s, c.F)
                       : c.excitation == 'r' ? time_random(s)
                                             : time_sequential(s);
-    ASSERT_TRUE(st.ok()) << st.message;
+    ASSERT_TRUE(st.ok()) << shown(st.message);
     const char* shape = "F %g phi %g rows %d cycles %d/%d delta %.12g choice %d sweep %d..%d from %d";
     const bool sweep = c.excitation == 'w', sequential = c.excitation == 'q';
     EXPECT_EQ(

@@ -88,3 +88,15 @@ std::vector<std::vector<double>> csv_rows(const std::string& path) {
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string shown(const std::string& text) {
+  std::string printable;
+  for (unsigned char c : text) {
+    if ((c >= 0x20 && c < 0x7f) || c == '\n' || c == '\t') {
+      printable += static_cast<char>(c);
+    } else {
+      printable += message("\\x%02x", c);
+    }
+  }
+  return printable;
+}

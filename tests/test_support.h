@@ -46,6 +46,9 @@ std::vector<std::string> split(const std::string& text, char separator = '\n');
 // The rows of a CSV file after its header, as numbers.
 std::vector<std::vector<double>> csv_rows(const std::string& path);
 bool contains(const std::string& text, const std::string& part);
+// Program output for a failure message: bytes that are not printable
+// ASCII as \xNN (a broken program may write anything).
+std::string shown(const std::string& text);
 
 extern const std::string closed_box, one_branch;     // n = 0 and n = 1
 extern const std::vector<std::string> output_files;  // every file acoustic_sim writes
