@@ -43,9 +43,10 @@ status read_signal_header(model_state& s, bool announce) {
   }
   if (announce) std::printf("time resolution =%f\n", s.delta);
   if (s.ndps != run_count || s.delta != run_step) {
-    return signal_error(message("declares %d samples of %f s, but the run wrote %d samples of %f s: expected the "
-                                "signal of the run just made",
-                                s.ndps, s.delta, run_count, run_step));
+    return signal_error(
+        message("declares %d samples of %f s, but the run wrote %d samples of %f s: expected the "
+                "signal of the run just made",
+                s.ndps, s.delta, run_count, run_step));
   }
   return status::success();
 }

@@ -5,8 +5,6 @@
 
 #include "analysis/dft.h"
 
-using complex = std::complex<double>;
-
 namespace {
 
 Eigen::MatrixXd stiffness(const model_state& s) {
@@ -33,26 +31,43 @@ complex weighted_sum(const model_state& s, const Eigen::VectorXcd& V) {
 
 }  // namespace
 
-steady_point solve_steady_state(const model_state& s, double frequency) {
+steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil) {
   const double w = frequency * two_pi;
-  const Eigen::MatrixXcd A = dynamic_stiffness(s, w);
-  Eigen::VectorXcd force = Eigen::VectorXcd::Zero(s.ND);
-  force(0) = complex(0, -s.b);
-  const Eigen::PartialPivLU<Eigen::MatrixXcd> lu(A);
-  const Eigen::VectorXcd X = lu.solve(force);
   const complex i_w(0, w);
-  const Eigen::VectorXcd V = i_w * X;
-
-  // d/dw of S = sum R_j i w X_j, with dX/dw = -A^-1 (dA/dw) X and
-  // dA/dw = -2 w M + i C; the group delay is -d(arg S)/dw.
-  Eigen::VectorXcd dA_X(s.ND);
-  for (int i = 0; i < s.ND; ++i) dA_X(i) = complex(-2 * w * s.M[i], s.C[i]) * X(i);
-  const Eigen::VectorXcd dX = -lu.solve(dA_X);
-  const Eigen::VectorXcd dV = complex(0, 1) * X + i_w * dX;
-
+  Eigen::MatrixXcd A = dynamic_stiffness(s, w);
+  Eigen::VectorXcd F = Eigen::VectorXcd::Zero(s.ND), dF = Eigen::VectorXcd::Zero(s.ND);
+  // dA/dw = -2 w M + i C, and for the coil the derivative of its terms.
+  Eigen::VectorXcd dA_diagonal(s.ND);
+  for (int i = 0; i < s.ND; ++i) dA_diagonal(i) = complex(-2 * w * s.M[i], s.C[i]);
   steady_point p;
+  if (coil) {
+    // BL I = BL V / Ze - (BL^2 / Ze) i w X0: the back-EMF joins the
+    // piston's row of the dynamic stiffness.
+    const complex ze(coil->re, w * coil->le);
+    const double bl2 = coil->bl * coil->bl;
+    A(0, 0) += i_w * bl2 / ze;
+    dA_diagonal(0) += complex(0, 1) * bl2 * coil->re / (ze * ze);
+    F(0) = coil->bl * coil->voltage / ze;
+    dF(0) = -coil->bl * coil->voltage * complex(0, coil->le) / (ze * ze);
+    p.coil = true;
+    p.drive = coil->voltage;
+  } else {
+    F(0) = complex(0, -s.b);
+    p.drive = F(0);
+  }
+  const Eigen::PartialPivLU<Eigen::MatrixXcd> lu(A);
+  const Eigen::VectorXcd X = lu.solve(F);
+  // dX/dw = A^-1 (dF/dw - dA/dw X)
+  const Eigen::VectorXcd dX = lu.solve(dF - (dA_diagonal.array() * X.array()).matrix());
+  if (coil) p.current = (coil->voltage - coil->bl * i_w * X(0)) / complex(coil->re, w * coil->le);
+
+  // The group delay of S = sum R_j i w X_j is -d(arg S)/dw.
+  const Eigen::VectorXcd V = i_w * X;
+  const Eigen::VectorXcd dV = complex(0, 1) * X + i_w * dX;
   p.frequency = frequency;
+  p.w = w;
   p.X.assign(X.data(), X.data() + s.ND);
+  p.dX.assign(dX.data(), dX.data() + s.ND);
   p.velocity_sum = weighted_sum(s, V);
   const complex dS = weighted_sum(s, dV);
   p.group_delay = p.velocity_sum == complex(0, 0) ? 0 : -(dS / p.velocity_sum).imag();

@@ -1,27 +1,42 @@
-// The exact steady state of the network under a sinusoidal piston force,
-// solved in the frequency domain: (K - w^2 M + i w C) X = F with
-// F = -i b on the piston, i.e. the force b sin(w t). Built on Eigen; used by
-// acoustic_steady, not by acoustic_sim.
+// The exact steady state of the network under a sinusoidal drive, solved in
+// the frequency domain: (K - w^2 M + i w C) X = F. The drive is the force
+// b sin(w t) on the piston (F[0] = -i b), or a voice coil. Built on Eigen;
+// used by acoustic_steady, not by acoustic_sim.
 #pragma once
 
 #include <complex>
-#include <string>
 #include <vector>
 
 #include "model/model_state.h"
 #include "util/status.h"
 
+using complex = std::complex<double>;
+
+// A voice coil on the piston: the current I = (V - BL v0) / (RE + i w LE)
+// pushes the piston with BL I, so the back-EMF damps it.
+struct voice_coil {
+  double voltage = 0;  // V rms
+  double bl = 0;       // force factor, T m
+  double re = 0;       // resistance, ohm
+  double le = 0;       // inductance, H
+};
+
 struct steady_point {
-  double frequency = 0;                 // Hz
-  std::vector<std::complex<double>> X;  // displacement amplitudes, m
-  std::complex<double> velocity_sum;    // area-weighted, chosen by vvso, m/s
-  double group_delay = 0;               // of the velocity sum, s
+  double frequency = 0;     // Hz
+  double w = 0;             // rad/s
+  std::vector<complex> X;   // displacement amplitudes: peak for the force, rms with a coil, m
+  std::vector<complex> dX;  // dX/dw, m s
+  bool coil = false;        // driven by a voice coil
+  complex drive;            // the force phasor -i b, or the voltage V
+  complex current;          // with a coil, A (rms)
+  complex velocity_sum;     // area-weighted, chosen by vvso, m/s
+  double group_delay = 0;   // of the velocity sum, s
 };
 
 // w = frequency x 6.283184, the program's own 2 pi, so that the solution
 // overlays the sweep driven with sin(F 6.283184 t). Needs M, C, R and K.
-steady_point solve_steady_state(const model_state& s, double frequency);
+steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil = nullptr);
 
 // Writes "steady_state_response.csv" and "steady_state_elements.csv" for
-// every integer frequency from 10 to 400 Hz.
+// every integer frequency from 10 to 400 Hz, driven by the force b.
 status write_steady_state_files(const model_state& s);

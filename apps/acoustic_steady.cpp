@@ -1,14 +1,22 @@
 // acoustic_steady: the exact steady-state response of the network in
-// "parameters.txt", its natural frequencies and the stability limit of the
-// explicit scheme. Companion of acoustic_sim; its response file overlays
-// the sequential sweep's.
+// "parameters.txt", its natural frequencies, the stability limit of the
+// explicit scheme and the figures an enclosure is designed by (SPL,
+// excursion, duct air velocity, impedance). Companion of acoustic_sim; its
+// response file overlays the sequential sweep's.
 #include <cstdio>
 
 #include "control/steady_program.h"
 #include "util/reporter.h"
 
-int main() {
+int main(int argc, char** argv) {
   reporter report("acoustic_steady");
   report.guard_console();
-  return report.finish(run_steady_program(stdin, report));
+  steady_options options;
+  const status parsed = parse_steady_options(argc, argv, options);
+  if (parsed.ok() && options.help) {
+    std::fputs(steady_usage, stdout);
+    return report.finish(status::success());
+  }
+  if (!parsed.ok()) return report.finish(parsed);
+  return report.finish(run_steady_program(options, stdin, report));
 }

@@ -19,9 +19,10 @@ void warn_about_trailing_values(model_state& s, const reporter& report) {
 void warn_about_negative_damping(const model_state& s, const reporter& report) {
   for (int i = 0; i < s.ND; ++i) {
     if (s.C[i] < 0) {
-      report.warning(message("%s: damping coefficient C[%d] = %g kg/s is negative: the network can gain energy, "
-                             "and its response may grow without bound",
-                             parameter_file_name, i, s.C[i]));
+      report.warning(
+          message("%s: damping coefficient C[%d] = %g kg/s is negative: the network can gain energy, "
+                  "and its response may grow without bound",
+                  parameter_file_name, i, s.C[i]));
     }
   }
 }

@@ -12,15 +12,17 @@ status check_analysis_window(const model_state& s) {
   if (window_has_whole_second(tw)) return status::success();
   const double cycles_last = s.n_cycles / s.F;
   if (s.seqsw == 1 && s.choice == 0 && !(cycles_last > 0.9)) {
-    return status::error(message("a sinusoid at %g Hz runs %d whole cycles, %f s, too short for the analysis: "
-                                 "expected a frequency whose whole cycles last longer than 0.9 s (a whole number "
-                                 "of Hz lasts one second)",
-                                 s.F, s.n_cycles, cycles_last));
+    return status::error(
+        message("a sinusoid at %g Hz runs %d whole cycles, %f s, too short for the analysis: "
+                "expected a frequency whose whole cycles last longer than 0.9 s (a whole number "
+                "of Hz lasts one second)",
+                s.F, s.n_cycles, cycles_last));
   }
-  return status::error(message("%s: division %d gives a time step of %.9f s, printed as %f in %s, so the analysed "
-                               "window of %d samples is %f s: expected a division whose printed step keeps the "
-                               "window longer than 0.9 s",
-                               parameter_file_name, s.division, s.delta, printed, signal_file_name, s.n_rows, tw));
+  return status::error(
+      message("%s: division %d gives a time step of %.9f s, printed as %f in %s, so the analysed "
+              "window of %d samples is %f s: expected a division whose printed step keeps the "
+              "window longer than 0.9 s",
+              parameter_file_name, s.division, s.delta, printed, signal_file_name, s.n_rows, tw));
 }
 
 std::string instability_warning(const model_state& s) {

@@ -12,7 +12,7 @@
 
 namespace {
 
-enum class allowed { any, positive, non_negative };
+enum class allowed { any, positive, non_negative, positive_or_open };
 
 const char* expectation(allowed range) {
   switch (range) {
@@ -20,8 +20,23 @@ const char* expectation(allowed range) {
       return "a positive number";
     case allowed::non_negative:
       return "a number of 0 or more";
+    case allowed::positive_or_open:
+      return "a positive number, or inf for a chamber open to the room";
     default:
       return "a finite number";
+  }
+}
+
+bool within(double value, allowed range) {
+  switch (range) {
+    case allowed::positive:
+      return std::isfinite(value) && value > 0;
+    case allowed::non_negative:
+      return std::isfinite(value) && value >= 0;
+    case allowed::positive_or_open:
+      return value > 0;  // +inf included, nan not
+    default:
+      return std::isfinite(value);
   }
 }
 
@@ -38,9 +53,7 @@ class parameter_reader {
     if (result == read_result::end_of_input) return ended(label);
     if (result == read_result::unreadable) return unreadable();
     if (result != read_result::ok) return wrong(label, quoted(text), "a number");
-    const bool fits =
-        std::isfinite(value) && (range == allowed::any || (range == allowed::positive ? value > 0 : value >= 0));
-    if (!fits) return wrong(label, quoted(text), expectation(range));
+    if (!within(value, range)) return wrong(label, quoted(text), expectation(range));
     return status::success();
   }
 
@@ -91,7 +104,7 @@ status read_values(model_state& s) {
   RETURN_IF_ERROR(in.real(s.HCR, "heat capacity ratio HCR", allowed::positive));
   RETURN_IF_ERROR(in.real(s.b, "force amplitude b [N]", allowed::any));
   for (int i = 0; i <= s.n; ++i) {
-    RETURN_IF_ERROR(in.real(s.V[i], indexed("chamber volume V", i, "l"), allowed::positive));
+    RETURN_IF_ERROR(in.real(s.V[i], indexed("chamber volume V", i, "l"), allowed::positive_or_open));
   }
   for (int i = 1; i < s.ND; ++i) {
     RETURN_IF_ERROR(in.real(s.A[i], indexed("duct area A", i, "cm^2"), allowed::non_negative));

@@ -105,17 +105,21 @@ TEST_F(Steady, BadParametersAreOneErrorLineAndNoFiles) {
 
 program_run run_plot(const scratch_dir& dir) { return run_in(dir.path(), "'" ACOUSTIC_PLOT_PATH "'", ""); }
 
-// Pictures of a one-time run and of a steady state; a malformed file or an
-// empty folder is one error line.
-TEST_F(Steady, PlotDrawsWhatTheRunsLeft) {
+// Pictures of what the last run left: a one-time run's spectrum and
+// histories, but not once a sweep has followed it; a steady state's
+// design, response and amplitudes. A malformed file or an empty folder is
+// one error line.
+TEST_F(Steady, PlotDrawsWhatTheLastRunLeft) {
   if (std::system("gnuplot -e 'set terminal pngcairo' > /dev/null 2>&1") != 0) GTEST_SKIP() << "no gnuplot";
   scratch_dir dir;
-  ASSERT_EQ(run_sim(dir, example_params("two_chamber"), "0\n1\n0\n50\n").exit_code, 0);
+  ASSERT_EQ(run_sim(dir, closed_box, "0\n1\n0\n50\n").exit_code, 0);
   EXPECT_EQ(run_plot(dir).out, "wrote spectrum.png\nwrote history.png\n");
+  ASSERT_EQ(run_sim(dir, closed_box, "0\n0\n").exit_code, 0);
+  EXPECT_EQ(run_plot(dir).out, "wrote response.png\n");
   scratch_dir steady;
   ASSERT_EQ(run_steady(steady, closed_box).run.exit_code, 0);
-  EXPECT_EQ(run_plot(steady).out, "wrote response.png\nwrote elements.png\n");
-  EXPECT_EQ(read_file(steady.file("response.png")).substr(1, 3), "PNG");
+  EXPECT_EQ(run_plot(steady).out, "wrote design.png\nwrote response.png\nwrote elements.png\n");
+  EXPECT_EQ(read_file(steady.file("design.png")).substr(1, 3), "PNG");
   write_file(steady.file("steady_state_response.csv"), "frequency[Hz],SPL,phase,Pa,Re,Im\n10.0,abc,0,1,1,0\n");
   EXPECT_EQ(run_plot(steady).err,
             "acoustic_plot: steady_state_response.csv: line 2 field 2 is \"abc\": expected a number\n");

@@ -21,9 +21,10 @@ status folder_lock::acquire(const char* holder) {
   if (fd_ < 0) return status::error(message("cannot open the folder %s: %s", folder, std::strerror(errno)));
   if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return status::success();
   if (errno == EWOULDBLOCK) {
-    return status::error(message("another %s run is working in %s: expected one run at a time in a folder; "
-                                 "nothing was changed",
-                                 holder, folder));
+    return status::error(
+        message("another %s run is working in %s: expected one run at a time in a folder; "
+                "nothing was changed",
+                holder, folder));
   }
   return status::error(message("cannot lock the folder %s: %s", folder, std::strerror(errno)));
 }

@@ -32,8 +32,8 @@ status output_set::commit() const {
     const std::string working = working_name(name);
     if (access(working.c_str(), F_OK) != 0) continue;
     if (std::rename(working.c_str(), name.c_str()) != 0) {
-      return status::error(message("cannot move %s into place as %s: %s", working.c_str(), name.c_str(),
-                                   std::strerror(errno)));
+      return status::error(
+          message("cannot move %s into place as %s: %s", working.c_str(), name.c_str(), std::strerror(errno)));
     }
   }
   return status::success();

@@ -32,8 +32,7 @@ int reporter::finish(const status& outcome) const {
     return outcome.signal ? 128 + outcome.signal : 1;
   }
   if (console_failed) {
-    std::fprintf(stderr, "%s: cannot write to standard output%s\n", program_,
-                 output_closed_ ? ": it is closed" : "");
+    std::fprintf(stderr, "%s: cannot write to standard output%s\n", program_, output_closed_ ? ": it is closed" : "");
     return 1;
   }
   return 0;

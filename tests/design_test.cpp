@@ -1,0 +1,141 @@
+// acoustic_steady's design figures against closed-form loudspeaker theory,
+// and open chambers in acoustic_sim.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+
+#include "test_support.h"
+
+namespace {
+
+using complex = std::complex<double>;
+
+program_run run_steady(const scratch_dir& dir, const std::string& parameters, const std::string& options) {
+  write_file(dir.file("parameters.txt"), parameters);
+  return run_in(dir.path(), "'" ACOUSTIC_STEADY_PATH "' --vector-sum 0 " + options, "");
+}
+
+// The number the console prints after `label`.
+double printed(const std::string& console, const std::string& label) {
+  const std::size_t at = console.find(label);
+  return at == std::string::npos ? NAN : std::strtod(console.c_str() + at + label.size(), nullptr);
+}
+
+class Design : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::string(ACOUSTIC_STEADY_PATH).empty()) GTEST_SKIP() << "acoustic_steady not built (no Eigen)";
+  }
+};
+
+// A 20 g piston of 6.5 cm radius on a 40 Hz suspension in an infinite
+// baffle, 1 W into RE: p_rms^2 = rho c / (2 pi) eta0 W / r^2 with
+// eta0 = rho / (2 pi c) BL^2 Sd^2 / (RE Mms^2), times the second-order
+// high-pass of fs and Qts; excursion and impedance of the same mass on a
+// spring, Z = RE + BL^2 / (C + i w M + K / (i w)).
+TEST_F(Design, InfiniteBaffleFollowsTheSecondOrderHighPass) {
+  scratch_dir dir;
+  const double M = 0.02, C = 1.26, bl = 7, re = 5.6, Sd = 6.5 * 6.5 * 3.141592e-4, fs = 40, rho = 1.2;
+  const double c = std::sqrt(1.4 * 101300 / rho), eta0 = rho / (2 * M_PI * c) * bl * bl * Sd * Sd / (re * M * M);
+  const double K = std::pow(2 * M_PI * fs, 2) * M, Qts = 2 * M_PI * fs * M / (C + bl * bl / re);
+  const program_run r =
+      run_steady(dir, "20 6.5 40\n0 100 1.4 1\ninf\n1.26\n", message("--voltage %.17g --bl 7 --re 5.6", std::sqrt(re)));
+  ASSERT_EQ(r.exit_code, 0) << shown(r.err);
+  EXPECT_NEAR(printed(r.out, "Qts = "), Qts, 1e-5);
+  const auto rows = csv_rows(dir.file("steady_state_design.csv"));
+  ASSERT_EQ(rows.size(), 391u);
+  for (const auto& row : rows) {
+    const double w = 2 * M_PI * row[0];
+    const complex s(0, w / (2 * M_PI * fs)), high_pass = s * s / (s * s + s / Qts + 1.0);
+    const double spl =
+        10 * std::log10(rho * c / (2 * M_PI) / 4e-10) + 10 * std::log10(eta0) + 20 * std::log10(std::abs(high_pass));
+    const complex x = bl * std::sqrt(re) / re / (K - w * w * M + complex(0, w) * (C + bl * bl / re));
+    const complex z = re + bl * bl / (C + complex(0, w * M) + K / complex(0, w));
+    EXPECT_NEAR(row[1], spl, 0.01) << row[0];
+    EXPECT_NEAR(row[2], std::arg(high_pass) * 180 / M_PI, 0.05) << row[0];
+    EXPECT_NEAR(row[4], std::abs(x) * std::sqrt(2.0) * 1000, 1e-3 * row[4]) << row[0];
+    EXPECT_NEAR(row[5], std::abs(z), 1e-3 * row[5]) << row[0];
+    EXPECT_NEAR(row[6], std::arg(z) * 180 / M_PI, 0.05) << row[0];
+  }
+  // The group delay is -d(phase)/dw: central differences of the phase.
+  for (std::size_t i = 1; i + 1 < rows.size(); ++i)
+    EXPECT_NEAR(rows[i][3], -(rows[i + 1][2] - rows[i - 1][2]) / 720 * 1000, 0.01 + 0.01 * rows[i][3]) << rows[i][0];
+}
+
+// fc = fs sqrt(1 + Vas / Vb) from the printed Vas; the impedance peaks at
+// fc. A vented box: two impedance peaks, and both the impedance between
+// them and the excursion have their dip at the port's tuning.
+TEST_F(Design, ClosedAndVentedBoxes) {
+  scratch_dir closed;
+  const program_run box = run_steady(closed, "20 6.5 40\n0 100 1.4 1\n25\n1.26\n", "--voltage 2.83 --bl 7 --re 5.6");
+  ASSERT_EQ(box.exit_code, 0) << shown(box.err);
+  const double fc = 40 * std::sqrt(1 + printed(box.out, "Vas = ") / 25);
+  EXPECT_NEAR(printed(box.out, "fc = "), fc, 1e-5);
+  const auto rows = csv_rows(closed.file("steady_state_design.csv"));
+  std::size_t peak = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i][5] > rows[peak][5]) peak = i;
+  EXPECT_NEAR(rows[peak][0], fc, 1.0);
+
+  scratch_dir vented;
+  const program_run port = run_steady(vented, example_params("vented_box"), "--voltage 2.83 --bl 7 --re 5.6 --xmax 1");
+  ASSERT_EQ(port.exit_code, 0) << shown(port.err);
+  const double fb = printed(port.out, "tuned to ");
+  const auto v = csv_rows(vented.file("steady_state_design.csv"));
+  std::size_t least_excursion = 0, dip = 0;
+  std::vector<std::size_t> peaks;
+  for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+    if (v[i][4] < v[i - 1][4] && v[i][4] < v[i + 1][4]) least_excursion = i;
+    if (v[i][7] > v[i - 1][7] && v[i][7] > v[i + 1][7]) peaks.push_back(i);
+    if (v[i][7] < v[i - 1][7] && v[i][7] < v[i + 1][7]) dip = i;
+  }
+  ASSERT_EQ(peaks.size(), 2u);
+  EXPECT_TRUE(peaks[0] < dip && dip < peaks[1]);
+  // The 1 Hz grid, and the port's losses moving the dip a little.
+  EXPECT_NEAR(v[dip][0], fb, 1.5);
+  EXPECT_NEAR(v[least_excursion][0], fb, 1.5);
+  EXPECT_TRUE(contains(port.out, "\nexcursion above 1.0 mm from 10 Hz to "));
+  // Far below the tuning piston and port cancel: a fourth-order roll-off,
+  // 24 dB per octave (were the port's sign wrong, they would add: 12 dB).
+  EXPECT_NEAR(v[10][1] - v[0][1], 24, 1.5);
+}
+
+// An open chamber is an infinite volume, and its stiffness exactly 0: an
+// infinite baffle writes what a main chamber too large to add to any sum
+// writes, and a vented box's external duct, open on both sides, never
+// moves.
+TEST(OpenChamber, StiffnessExactlyZero) {
+  for (const char* answers : {"0\n1\n0\n50\n", "0\n0\n"}) {
+    scratch_dir open, huge;
+    const program_run a = run_sim(open, "20 6.5 40\n0 100 1.4 1\ninf\n1.26\n", answers);
+    const program_run b = run_sim(huge, "20 6.5 40\n0 100 1.4 1\n1e308\n1.26\n", answers);
+    ASSERT_EQ(a.exit_code, 0) << shown(a.err);
+    EXPECT_EQ(a.out, b.out);
+    for (const std::string& f : output_files) EXPECT_TRUE(read_file(open.file(f)) == read_file(huge.file(f))) << f;
+  }
+  scratch_dir vented;
+  const program_run r = run_sim(vented, example_params("vented_box"), "0\n1\n0\n50\n");
+  EXPECT_TRUE(contains(r.out, "standard stiffness matrix values 1\t0.000000\n"));
+  const auto x = csv_rows(vented.file("x_vectors.csv"));
+  ASSERT_EQ(x.size(), 5001u);
+  for (const auto& row : x) ASSERT_EQ(row[4], 0.0);  // time, force, x[0], x[1], x[2]
+}
+
+TEST_F(Design, BadOptionsAreOneErrorLine) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"--bogus 1", "unknown option \"--bogus\": see --help"},
+      {"--distance", "option --distance needs a value: see --help"},
+      {"--space up", "option --space is \"up\": expected half or full"},
+      {"--xmax -1", "option --xmax is \"-1\": expected a positive number"},
+      {"--voltage 2.83 --bl 7", "a voice coil needs --voltage, --bl and --re together: --re is missing"}};
+  for (const auto& c : cases) {
+    scratch_dir dir;
+    const program_run r = run_steady(dir, closed_box, c.first);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, std::string("acoustic_steady: ") + c.second + "\n");
+    EXPECT_FALSE(file_exists(dir.file("steady_state_design.csv")));
+  }
+}
+
+}  // namespace
