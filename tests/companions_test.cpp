@@ -1,24 +1,35 @@
-// acoustic_steady against hand-worked networks and against a sequential
-// run of acoustic_sim; acoustic_plot on the folders real runs leave.
+// acoustic_steady against hand-worked networks, closed-form loudspeaker
+// theory and a sequential run of acoustic_sim; open chambers in
+// acoustic_sim; acoustic_plot on the folders real runs leave.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 
 #include "test_support.h"
 
 namespace {
 
-struct steady_run {
-  program_run run;
-  std::vector<double> natural;  // Hz, as printed
-};
+using complex = std::complex<double>;
 
-steady_run run_steady(const scratch_dir& dir, const std::string& parameters, const std::string& answer = "0\n") {
+program_run run_steady(const scratch_dir& dir, const std::string& parameters,
+                       const std::string& options = "--vector-sum 0") {
   write_file(dir.file("parameters.txt"), parameters);
-  steady_run r{run_in(dir.path(), "'" ACOUSTIC_STEADY_PATH "'", answer), {}};
-  for (const std::string& line : split(r.run.out))
-    if (line.rfind("  ", 0) == 0) r.natural.push_back(std::stod(line.substr(line.find('\t') + 1)));
-  return r;
+  return run_in(dir.path(), "'" ACOUSTIC_STEADY_PATH "' " + options, "");
+}
+
+// The number the console prints after `label`.
+double printed(const std::string& console, const std::string& label) {
+  const std::size_t at = console.find(label);
+  return at == std::string::npos ? NAN : std::strtod(console.c_str() + at + label.size(), nullptr);
+}
+
+// The natural frequencies as printed, Hz.
+std::vector<double> natural_frequencies(const std::string& console) {
+  std::vector<double> hz;
+  for (const std::string& line : split(console))
+    if (line.rfind("  ", 0) == 0) hz.push_back(std::stod(line.substr(line.find('\t') + 1)));
+  return hz;
 }
 
 class Steady : public ::testing::Test {
@@ -33,14 +44,14 @@ class Steady : public ::testing::Test {
 // division) needs division > w / 20.
 TEST_F(Steady, ClosedBoxByHand) {
   scratch_dir dir;
-  const steady_run r = run_steady(dir, "20 8 40\n0 100 1.4 1\n20\n0.2\n");
-  ASSERT_EQ(r.run.exit_code, 0) << shown(r.run.err);
+  const program_run r = run_steady(dir, "20 8 40\n0 100 1.4 1\n20\n0.2\n");
+  ASSERT_EQ(r.exit_code, 0) << shown(r.err);
   const double area = 8 * 8 * 3.141592, mass = 0.02;
   const double w = std::sqrt((40 * 40 * 39.47840117785601 * mass + area * area * 1.4 * 1.013e-3 / 0.02) / mass);
-  ASSERT_EQ(r.natural.size(), 1u) << shown(r.run.out);
-  EXPECT_NEAR(r.natural[0], w / 6.283184, 1e-5);
-  EXPECT_TRUE(contains(r.run.out, message("time step below %f s (w_max = %f rad/s)", 2 / w, w))) << shown(r.run.out);
-  EXPECT_TRUE(contains(r.run.out, message("smallest stable division: %.0f for", std::floor(w / 20) + 1)));
+  ASSERT_EQ(natural_frequencies(r.out).size(), 1u) << shown(r.out);
+  EXPECT_NEAR(natural_frequencies(r.out)[0], w / 6.283184, 1e-5);
+  EXPECT_TRUE(contains(r.out, message("time step below %f s (w_max = %f rad/s)", 2 / w, w))) << shown(r.out);
+  EXPECT_TRUE(contains(r.out, message("smallest stable division: %.0f for", std::floor(w / 20) + 1)));
 }
 
 // A sweep run against the exact steady state, wherever there are at least
@@ -57,8 +68,8 @@ TEST_F(Steady, SweepAgreesWithinTheSchemesErrorAndGroupDelayIsTheSlopeOfThePhase
   for (const char* example : {"closed_box", "two_chamber"}) {
     scratch_dir dir;
     ASSERT_EQ(run_sim(dir, example_params(example), "0\n0\n").exit_code, 0);
-    const steady_run steady = run_steady(dir, example_params(example));
-    ASSERT_EQ(steady.run.exit_code, 0) << shown(steady.run.err);
+    const program_run steady = run_steady(dir, example_params(example));
+    ASSERT_EQ(steady.exit_code, 0) << shown(steady.err);
     const int division = example[0] == 'c' ? 100 : 200;
     const auto sim = csv_rows(dir.file("dft_sequential_calculation_result.csv"));
     const auto exact = csv_rows(dir.file("steady_state_response.csv"));
@@ -68,7 +79,7 @@ TEST_F(Steady, SweepAgreesWithinTheSchemesErrorAndGroupDelayIsTheSlopeOfThePhase
     for (std::size_t i = 1; i + 1 < sim.size(); ++i) {
       const double f = exact[i][0];
       bool near_resonance = false;
-      for (double fn : steady.natural) near_resonance = near_resonance || std::fabs(f - fn) <= 2;
+      for (double fn : natural_frequencies(steady.out)) near_resonance = near_resonance || std::fabs(f - fn) <= 2;
       if (near_resonance) continue;
       double dphase = exact[i + 1][2] - exact[i - 1][2];
       dphase -= 180 * std::round(dphase / 180);  // the phase is known modulo 180 degrees
@@ -95,10 +106,10 @@ TEST_F(Steady, BadParametersAreOneErrorLineAndNoFiles) {
                {"20 8 40\n0 100 1.4 1\n1e-320\n0.2\n", "acoustic_steady: parameters.txt: chamber volume V[0]"}};
   for (const auto& c : cases) {
     scratch_dir dir;
-    const steady_run r = run_steady(dir, c.parameters);
-    EXPECT_EQ(r.run.exit_code, 1);
-    EXPECT_EQ(r.run.err.rfind(c.error, 0), 0u) << shown(r.run.err);
-    EXPECT_EQ(split(r.run.err).size(), 1u);
+    const program_run r = run_steady(dir, c.parameters);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err.rfind(c.error, 0), 0u) << shown(r.err);
+    EXPECT_EQ(split(r.err).size(), 1u);
     EXPECT_EQ(read_file(dir.file("steady_state_response.csv")), "");
   }
 }
@@ -117,7 +128,7 @@ TEST_F(Steady, PlotDrawsWhatTheLastRunLeft) {
   ASSERT_EQ(run_sim(dir, closed_box, "0\n0\n").exit_code, 0);
   EXPECT_EQ(run_plot(dir).out, "wrote response.png\n");
   scratch_dir steady;
-  ASSERT_EQ(run_steady(steady, closed_box).run.exit_code, 0);
+  ASSERT_EQ(run_steady(steady, closed_box).exit_code, 0);
   EXPECT_EQ(run_plot(steady).out, "wrote design.png\nwrote response.png\nwrote elements.png\n");
   EXPECT_EQ(read_file(steady.file("design.png")).substr(1, 3), "PNG");
   write_file(steady.file("steady_state_response.csv"), "frequency[Hz],SPL,phase,Pa,Re,Im\n10.0,abc,0,1,1,0\n");
@@ -127,6 +138,117 @@ TEST_F(Steady, PlotDrawsWhatTheLastRunLeft) {
   const program_run nothing = run_plot(empty);
   EXPECT_EQ(nothing.exit_code, 1);
   EXPECT_TRUE(contains(nothing.err, "acoustic_plot: nothing to draw")) << shown(nothing.err);
+}
+
+// A 20 g piston of 6.5 cm radius on a 40 Hz suspension in an infinite
+// baffle, 1 W into RE: p_rms^2 = rho c / (2 pi) eta0 W / r^2 with
+// eta0 = rho / (2 pi c) BL^2 Sd^2 / (RE Mms^2), times the second-order
+// high-pass of fs and Qts; excursion and impedance of the same mass on a
+// spring, Z = RE + BL^2 / (C + i w M + K / (i w)).
+TEST_F(Steady, InfiniteBaffleFollowsTheSecondOrderHighPass) {
+  scratch_dir dir;
+  const double M = 0.02, C = 1.26, bl = 7, re = 5.6, Sd = 6.5 * 6.5 * 3.141592e-4, fs = 40, rho = 1.2;
+  const double c = std::sqrt(1.4 * 101300 / rho), eta0 = rho / (2 * M_PI * c) * bl * bl * Sd * Sd / (re * M * M);
+  const double K = std::pow(2 * M_PI * fs, 2) * M, Qts = 2 * M_PI * fs * M / (C + bl * bl / re);
+  const program_run r = run_steady(dir, "20 6.5 40\n0 100 1.4 1\ninf\n1.26\n",
+                                   message("--vector-sum 0 --voltage %.17g --bl 7 --re 5.6", std::sqrt(re)));
+  ASSERT_EQ(r.exit_code, 0) << shown(r.err);
+  EXPECT_NEAR(printed(r.out, "Qts = "), Qts, 1e-5);
+  const auto rows = csv_rows(dir.file("steady_state_design.csv"));
+  ASSERT_EQ(rows.size(), 391u);
+  for (const auto& row : rows) {
+    const double w = 2 * M_PI * row[0];
+    const complex s(0, w / (2 * M_PI * fs)), high_pass = s * s / (s * s + s / Qts + 1.0);
+    const double spl =
+        10 * std::log10(rho * c / (2 * M_PI) / 4e-10) + 10 * std::log10(eta0) + 20 * std::log10(std::abs(high_pass));
+    const complex x = bl * std::sqrt(re) / re / (K - w * w * M + complex(0, w) * (C + bl * bl / re));
+    const complex z = re + bl * bl / (C + complex(0, w * M) + K / complex(0, w));
+    EXPECT_NEAR(row[1], spl, 0.01) << row[0];
+    EXPECT_NEAR(row[2], std::arg(high_pass) * 180 / M_PI, 0.05) << row[0];
+    EXPECT_NEAR(row[4], std::abs(x) * std::sqrt(2.0) * 1000, 1e-3 * row[4]) << row[0];
+    EXPECT_NEAR(row[5], std::abs(z), 1e-3 * row[5]) << row[0];
+    EXPECT_NEAR(row[6], std::arg(z) * 180 / M_PI, 0.05) << row[0];
+  }
+  // The group delay is -d(phase)/dw: central differences of the phase.
+  for (std::size_t i = 1; i + 1 < rows.size(); ++i)
+    EXPECT_NEAR(rows[i][3], -(rows[i + 1][2] - rows[i - 1][2]) / 720 * 1000, 0.01 + 0.01 * rows[i][3]) << rows[i][0];
+}
+
+// fc = fs sqrt(1 + Vas / Vb) from the printed Vas; the impedance peaks at
+// fc. A vented box: two impedance peaks, and both the impedance between
+// them and the excursion have their dip at the port's tuning.
+TEST_F(Steady, ClosedAndVentedBoxes) {
+  scratch_dir closed;
+  const program_run box =
+      run_steady(closed, "20 6.5 40\n0 100 1.4 1\n25\n1.26\n", "--vector-sum 0 --voltage 2.83 --bl 7 --re 5.6");
+  ASSERT_EQ(box.exit_code, 0) << shown(box.err);
+  const double fc = 40 * std::sqrt(1 + printed(box.out, "Vas = ") / 25);
+  EXPECT_NEAR(printed(box.out, "fc = "), fc, 1e-5);
+  const auto rows = csv_rows(closed.file("steady_state_design.csv"));
+  std::size_t peak = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i][5] > rows[peak][5]) peak = i;
+  EXPECT_NEAR(rows[peak][0], fc, 1.0);
+
+  scratch_dir vented;
+  const program_run port =
+      run_steady(vented, example_params("vented_box"), "--vector-sum 0 --voltage 2.83 --bl 7 --re 5.6 --xmax 1");
+  ASSERT_EQ(port.exit_code, 0) << shown(port.err);
+  const double fb = printed(port.out, "tuned to ");
+  const auto v = csv_rows(vented.file("steady_state_design.csv"));
+  std::size_t least_excursion = 0, dip = 0;
+  std::vector<std::size_t> peaks;
+  for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+    if (v[i][4] < v[i - 1][4] && v[i][4] < v[i + 1][4]) least_excursion = i;
+    if (v[i][7] > v[i - 1][7] && v[i][7] > v[i + 1][7]) peaks.push_back(i);
+    if (v[i][7] < v[i - 1][7] && v[i][7] < v[i + 1][7]) dip = i;
+  }
+  ASSERT_EQ(peaks.size(), 2u);
+  EXPECT_TRUE(peaks[0] < dip && dip < peaks[1]);
+  // The 1 Hz grid, and the port's losses moving the dip a little.
+  EXPECT_NEAR(v[dip][0], fb, 1.5);
+  EXPECT_NEAR(v[least_excursion][0], fb, 1.5);
+  EXPECT_TRUE(contains(port.out, "\nexcursion above 1.0 mm from 10 Hz to "));
+  // Far below the tuning piston and port cancel: a fourth-order roll-off,
+  // 24 dB per octave (were the port's sign wrong, they would add: 12 dB).
+  EXPECT_NEAR(v[10][1] - v[0][1], 24, 1.5);
+}
+
+// An open chamber is an infinite volume, and its stiffness exactly 0: an
+// infinite baffle writes what a main chamber too large to add to any sum
+// writes, and a vented box's external duct, open on both sides, never
+// moves.
+TEST(OpenChamber, StiffnessExactlyZero) {
+  for (const char* answers : {"0\n1\n0\n50\n", "0\n0\n"}) {
+    scratch_dir open, huge;
+    const program_run a = run_sim(open, "20 6.5 40\n0 100 1.4 1\ninf\n1.26\n", answers);
+    const program_run b = run_sim(huge, "20 6.5 40\n0 100 1.4 1\n1e308\n1.26\n", answers);
+    ASSERT_EQ(a.exit_code, 0) << shown(a.err);
+    EXPECT_EQ(a.out, b.out);
+    for (const std::string& f : output_files) EXPECT_TRUE(read_file(open.file(f)) == read_file(huge.file(f))) << f;
+  }
+  scratch_dir vented;
+  const program_run r = run_sim(vented, example_params("vented_box"), "0\n1\n0\n50\n");
+  EXPECT_TRUE(contains(r.out, "standard stiffness matrix values 1\t0.000000\n"));
+  const auto x = csv_rows(vented.file("x_vectors.csv"));
+  ASSERT_EQ(x.size(), 5001u);
+  for (const auto& row : x) ASSERT_EQ(row[4], 0.0);  // time, force, x[0], x[1], x[2]
+}
+
+TEST_F(Steady, BadOptionsAreOneErrorLine) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"--bogus 1", "unknown option \"--bogus\": see --help"},
+      {"--distance", "option --distance needs a value: see --help"},
+      {"--space up", "option --space is \"up\": expected half or full"},
+      {"--xmax -1", "option --xmax is \"-1\": expected a positive number"},
+      {"--voltage 2.83 --bl 7", "a voice coil needs --voltage, --bl and --re together: --re is missing"}};
+  for (const auto& c : cases) {
+    scratch_dir dir;
+    const program_run r = run_steady(dir, closed_box, c.first);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, std::string("acoustic_steady: ") + c.second + "\n");
+    EXPECT_FALSE(file_exists(dir.file("steady_state_design.csv")));
+  }
 }
 
 }  // namespace
