@@ -26,7 +26,7 @@ status read_signal_header(model_state& s, bool announce) {
   read_result r = in.read_int(s.ndps, text);
   if (r != read_result::ok) {
     return signal_error(is_missing(r) ? "is empty: expected the sample count on line 1"
-                                      : "line 1 is " + quoted(text) + ": expected the sample count");
+                                      : message("line 1 is %s: expected the sample count", quoted(text).c_str()));
   }
   if (announce) std::printf("number of data points =%d\n", s.ndps);
   if (s.ndps <= 0) {
@@ -39,7 +39,7 @@ status read_signal_header(model_state& s, bool announce) {
   r = in.read_real(s.delta, text);
   if (r != read_result::ok) {
     return signal_error(is_missing(r) ? "ends before the time step on line 2"
-                                      : "line 2 is " + quoted(text) + ": expected the time step");
+                                      : message("line 2 is %s: expected the time step", quoted(text).c_str()));
   }
   if (announce) std::printf("time resolution =%f\n", s.delta);
   if (s.ndps != run_count || s.delta != run_step) {
@@ -85,7 +85,7 @@ status read_signal_samples(model_state& s) {
   for (int k = 0; k < s.ndps; ++k) {
     const read_result r = in.read_real(s.vel, text);
     if (r != read_result::ok) {
-      const std::string found = is_missing(r) ? "is missing" : "is " + quoted(text);
+      const std::string found = is_missing(r) ? "is missing" : message("is %s", quoted(text).c_str());
       return signal_error(message("sample %d of %d %s: expected one number per line", k + 1, s.ndps, found.c_str()));
     }
     s.wave[k] = s.vel;

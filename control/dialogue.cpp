@@ -16,9 +16,11 @@ status read_answer(token_reader& in, const char* question, int& value) {
   std::string text;
   const read_result r = in.read_int(value, text);
   if (is_missing(r)) {
-    return status::error(about(question) + ": input ended before the answer");
+    return status::error(message("%s: input ended before the answer", about(question).c_str()));
   }
-  if (r != read_result::ok) return status::error(about(question) + " is " + quoted(text) + ": expected a whole number");
+  if (r != read_result::ok) {
+    return status::error(message("%s is %s: expected a whole number", about(question).c_str(), quoted(text).c_str()));
+  }
   return status::success();
 }
 
@@ -27,10 +29,11 @@ status read_frequency(token_reader& in, const char* question, double& value) {
   std::string text;
   const read_result r = in.read_real(value, text);
   if (is_missing(r)) {
-    return status::error(about(question) + ": input ended before the answer");
+    return status::error(message("%s: input ended before the answer", about(question).c_str()));
   }
   if (r != read_result::ok || !std::isfinite(value) || !(value > 0)) {
-    return status::error(about(question) + " is " + quoted(text) + ": expected a positive frequency in Hz");
+    return status::error(
+        message("%s is %s: expected a positive frequency in Hz", about(question).c_str(), quoted(text).c_str()));
   }
   return status::success();
 }

@@ -52,9 +52,9 @@ status parse_steady_options(int argc, const char* const* argv, steady_options& o
       text = option.substr(equals + 1);
       option = option.substr(0, equals);
     }
-    static const char* const known[] = {"--vector-sum", "--voltage",  "--bl",   "--re",
-                                        "--le",         "--distance", "--space", "--xmax",
-                                        "--duct-velocity-limit"};
+    static const char* const known[] = {"--vector-sum", "--voltage", "--bl",
+                                        "--re",         "--le",      "--distance",
+                                        "--space",      "--xmax",    "--duct-velocity-limit"};
     if (std::find(std::begin(known), std::end(known), option) == std::end(known)) {
       return status::error(message("unknown option %s: see --help", quoted(option).c_str()));
     }

@@ -78,10 +78,10 @@ class parameter_reader {
     return status::error(message("%s: cannot be read: %s", parameter_file_name, std::strerror(tokens_.error())));
   }
   status ended(const std::string& label) const {
-    return status::error(where(label) + ": the file ends before this value");
+    return status::error(message("%s: the file ends before this value", where(label).c_str()));
   }
   status wrong(const std::string& label, const std::string& found, const std::string& expected) const {
-    return status::error(where(label) + " is " + found + ": expected " + expected);
+    return status::error(message("%s is %s: expected %s", where(label).c_str(), found.c_str(), expected.c_str()));
   }
 
   token_reader tokens_;

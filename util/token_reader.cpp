@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "util/message.h"
+
 bool token_reader::next_token(std::string& text) {
   text.clear();
   int c = std::getc(stream_);
@@ -64,6 +66,6 @@ std::string quoted(const std::string& token) {
   }
   if (token.size() > shown) text += "...";
   text += '"';
-  if (token.size() > max_token_length) text += " (longer than " + std::to_string(max_token_length) + " characters)";
+  if (token.size() > max_token_length) text += message(" (longer than %zu characters)", max_token_length);
   return text;
 }
