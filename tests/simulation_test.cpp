@@ -1,12 +1,15 @@
-// The force on the piston, by hand. (The recursion, the histories and the
-// signal file are checked end to end: against the steady state in
-// companions_test, byte for byte in program_test.)
+// The force on the piston, by hand, and a run that stops at its first
+// failed write. (The recursion, the histories and the signal file are
+// checked end to end: against the steady state in companions_test, byte for
+// byte in program_test.)
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 
 #include "simulation/excitation.h"
+#include "simulation/simulation_run.h"
+#include "test_support.h"
 
 namespace {
 
@@ -35,6 +38,21 @@ TEST(Excitation, ForceOfEachKindByHand) {
     EXPECT_DOUBLE_EQ(s.forte, c.force) << c.choice << " step " << c.k;
     EXPECT_DOUBLE_EQ(s.force[0], 2 * 1e-6 / 0.04 * c.force);
   }
+}
+
+// Histories on a full disk: the run stops within 1024 steps of the first
+// failed write (a buffer of 64 KiB fills in a few hundred steps), not after
+// all 100001.
+TEST(SimulationRun, StopsAtTheFirstFailedWrite) {
+  scratch_dir dir;
+  auto s = build_model(closed_box, 1e-4);
+  s->F = 50;
+  s->n_rows = 100000;
+  for (text_file* f : {&s->displacement, &s->displacement_n, &s->velocity, &s->velocity_n})
+    ASSERT_TRUE(f->open("/dev/full").ok());
+  const status outcome = results(*s);
+  EXPECT_EQ(outcome.message, "cannot write /dev/full: No space left on device");
+  EXPECT_LT(s->tempo, 2048 * 1e-4);
 }
 
 }  // namespace
