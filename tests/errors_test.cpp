@@ -115,6 +115,7 @@ TEST(Warnings, InstabilityAndAliasing) {
   EXPECT_EQ(run_sim(dir, box("20 8 40", "0 50 1.4 1.0"), "0\n0\n").err,
             "acoustic_sim: warning: every sweep run is sampled at 500 Hz, so from 251 Hz upwards the response is "
             "aliased; a division of 400 gives 400 Hz ten steps per period\n");
+  EXPECT_TRUE(contains(run_sim(dir, box("20 8 40", "0 1 1.4 1.0"), "0\n0\n").err, "at 10 Hz, so from 10 Hz upwards"));
   // two_chamber's file with n = 1: 3 + 4 + 2 + 2 + 2 + 3 values are read.
   EXPECT_EQ(
       run_sim(dir, "30 10 30\n1 200 1.4 2\n40 10 5\n20 15 25 20\n50 80 150 120\n1.5 .02 .02 .05 .05\n", sine_50).err,

@@ -42,7 +42,11 @@ void expect_as_printf(const std::vector<double>& values) {
 TEST(FixedFormat, SpecialValuesTiesAndRoundingBoundaries) {
   const double special[] = {-0.0, -1e-9, 1.0 / 128, 3.0 / 128, 5e-7,     0.0000015, INFINITY, -INFINITY, NAN,
                             -NAN, 1e18,  0x1p60,    DBL_MAX,   -DBL_MAX, DBL_MIN,   4.9e-324, 2147483647};
-  expect_as_printf(std::vector<double>(std::begin(special), std::end(special)));
+  std::vector<double> values(std::begin(special), std::end(special));
+  for (double power = 1; power < 1e19; power *= 10) {  // where the digit count changes
+    for (double x : {power, power - 1, power + 0.5, -power}) values.push_back(x);
+  }
+  expect_as_printf(values);
   expect_as_printf(draw(200000, [](std::mt19937_64& rng) {  // odd multiples of 2^-7 .. 2^-60: ties
     return std::ldexp(static_cast<double>(rng() % 4096 * 2 + 1), -static_cast<int>(7 + rng() % 54)) +
            static_cast<double>(rng() % (std::uint64_t{1} << 40));
