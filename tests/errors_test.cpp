@@ -120,6 +120,8 @@ TEST(Warnings, InstabilityAndAliasing) {
   EXPECT_EQ(
       run_sim(dir, "30 10 30\n1 200 1.4 2\n40 10 5\n20 15 25 20\n50 80 150 120\n1.5 .02 .02 .05 .05\n", sine_50).err,
       "acoustic_sim: warning: parameters.txt: n = 1 needs 16 values; 7 more follow and are ignored\n");
+  EXPECT_TRUE(contains(run_sim(dir, example_params("two_chamber") + "\n7 8 (notes)\n", sine_50).err,
+                       "n = 2 needs 23 values; 3 more follow and are ignored\n"));
   // Negative damping runs as the arithmetic has it: 1 - MM/MP = 1 - 2.5/2.3.
   const program_run active = run_sim(dir, branch("20 5\n20 25\n50 150\n1.0 -0.05 0.08\n"), sine_50);
   EXPECT_EQ(active.exit_code, 0);
