@@ -61,7 +61,7 @@ TEST(FixedFormat, RandomValues) {
   expect_as_printf(draw(100000, [](std::mt19937_64& rng) { return from_bits(rng()); }));
   expect_as_printf(
       draw(100000, [](std::mt19937_64& rng) { return from_bits(rng() & ((std::uint64_t{1} << 52) - 1)); }));
-  expect_as_printf(draw(500000, [](std::mt19937_64& rng) {  // where the program's numbers live
+  expect_as_printf(draw(300000, [](std::mt19937_64& rng) {  // where the program's numbers live
     return from_bits((rng() & 0x800fffffffffffffull) | (900 + rng() % 190) << 52);
   }));
 }
