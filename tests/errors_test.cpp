@@ -51,6 +51,7 @@ TEST(BadInput, OneErrorLineAndEarlierResultsKept) {
       {box("20 8 40", "13 100 1.4 1.0"), sine_50, {"branch count", "\"13\"", "0 to 12"}},
       {box("20 8 40", "1.5 100 1.4 1.0"), sine_50, {"branch count", "whole number"}},
       {box("20 8 40", "0 0 1.4 1.0"), sine_50, {"division", "\"0\"", "from 1 to 2147483647"}},
+      {box("20 8 40", "0 100 -1.4 1.0"), sine_50, {"heat capacity ratio", "\"-1.4\": expected a positive number"}},
       {box("20 8 40", "0 2147483648 1.4 1.0"), sine_50, {"division", "from 1 to 2147483647"}},
       {box("20 8 40", "0 2147483647 1.4 1.0"), sine_50, {"division 2147483647", "more than 2147483646 time steps"}},
       {box("20 0 40", "0 100 1.4 1.0"), sine_50, {"piston radius", "positive"}},
