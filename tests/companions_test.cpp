@@ -186,8 +186,8 @@ TEST_F(Steady, ClosedAndVentedBoxes) {
   EXPECT_NEAR(rows[peak][0], fc, 1.0);
 
   scratch_dir vented;
-  const program_run port =
-      run_steady(vented, example_params("vented_box"), "--vector-sum 0 --voltage 2.83 --bl 7 --re 5.6 --xmax 1");
+  const program_run port = run_steady(vented, example_params("vented_box"),
+                                      "--vector-sum 0 --voltage 2.83 --bl 7 --re 5.6 --xmax 1 --duct-velocity-limit 5");
   ASSERT_EQ(port.exit_code, 0) << shown(port.err);
   const double fb = printed(port.out, "tuned to ");
   const auto v = csv_rows(vented.file("steady_state_design.csv"));
@@ -204,6 +204,8 @@ TEST_F(Steady, ClosedAndVentedBoxes) {
   EXPECT_NEAR(v[dip][0], fb, 1.5);
   EXPECT_NEAR(v[least_excursion][0], fb, 1.5);
   EXPECT_TRUE(contains(port.out, "\nexcursion above 1.0 mm from 10 Hz to "));
+  EXPECT_TRUE(contains(port.out, "\nduct 1 air velocity above 5 m/s from "));
+  EXPECT_FALSE(contains(port.out, "within the limits"));
   // Far below the tuning piston and port cancel: a fourth-order roll-off,
   // 24 dB per octave (were the port's sign wrong, they would add: 12 dB).
   EXPECT_NEAR(v[10][1] - v[0][1], 24, 1.5);
@@ -228,6 +230,16 @@ TEST(OpenChamber, StiffnessExactlyZero) {
   const auto x = csv_rows(vented.file("x_vectors.csv"));
   ASSERT_EQ(x.size(), 5001u);
   for (const auto& row : x) ASSERT_EQ(row[4], 0.0);  // time, force, x[0], x[1], x[2]
+}
+
+// --vector-sum answers the console's question: the same files as answering it.
+TEST_F(Steady, VectorSumOptionAnswersTheQuestion) {
+  scratch_dir asked, given;
+  write_file(asked.file("parameters.txt"), example_params("two_chamber"));
+  ASSERT_EQ(run_in(asked.path(), "'" ACOUSTIC_STEADY_PATH "'", "1\n").exit_code, 0);
+  ASSERT_EQ(run_steady(given, example_params("two_chamber"), "--vector-sum 1").exit_code, 0);
+  for (const char* f : {"steady_state_response.csv", "steady_state_design.csv"})
+    EXPECT_TRUE(read_file(asked.file(f)) == read_file(given.file(f))) << f;
 }
 
 TEST_F(Steady, BadOptionsAreOneErrorLine) {
