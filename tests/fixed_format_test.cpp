@@ -43,6 +43,7 @@ TEST(FixedFormat, SpecialValuesTiesAndRoundingBoundaries) {
   const double special[] = {-0.0, -1e-9, 1.0 / 128, 3.0 / 128, 5e-7,     0.0000015, INFINITY, -INFINITY, NAN,
                             -NAN, 1e18,  0x1p60,    DBL_MAX,   -DBL_MAX, DBL_MIN,   4.9e-324, 2147483647};
   std::vector<double> values(std::begin(special), std::end(special));
+  values.push_back(std::nextafter(5e-7, 1.0));         // the least value that rounds to 0.000001
   for (double power = 1; power < 1e19; power *= 10) {  // where the digit count changes
     for (double x : {power, power - 1, power + 0.5, -power}) values.push_back(x);
   }
