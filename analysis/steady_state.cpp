@@ -40,10 +40,10 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   Eigen::VectorXcd dA_diagonal(s.ND);
   for (int i = 0; i < s.ND; ++i) dA_diagonal(i) = complex(-2 * w * s.M[i], s.C[i]);
   steady_point p;
+  const complex ze = coil ? complex(coil->re, w * coil->le) : complex(0, 0);
   if (coil) {
     // BL I = BL V / Ze - (BL^2 / Ze) i w X0: the back-EMF joins the
     // piston's row of the dynamic stiffness.
-    const complex ze(coil->re, w * coil->le);
     const double bl2 = coil->bl * coil->bl;
     A(0, 0) += i_w * bl2 / ze;
     dA_diagonal(0) += complex(0, 1) * bl2 * coil->re / (ze * ze);
@@ -59,7 +59,7 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   const Eigen::VectorXcd X = lu.solve(F);
   // dX/dw = A^-1 (dF/dw - dA/dw X)
   const Eigen::VectorXcd dX = lu.solve(dF - (dA_diagonal.array() * X.array()).matrix());
-  if (coil) p.current = (coil->voltage - coil->bl * i_w * X(0)) / complex(coil->re, w * coil->le);
+  if (coil) p.current = (coil->voltage - coil->bl * i_w * X(0)) / ze;
 
   // The group delay of S = sum R_j i w X_j is -d(arg S)/dw.
   const Eigen::VectorXcd V = i_w * X;
@@ -74,7 +74,13 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   return p;
 }
 
-status write_steady_state_files(const model_state& s) {
+std::vector<steady_point> solve_sweep(const model_state& s, const voice_coil* coil) {
+  std::vector<steady_point> points;
+  for (int f = 10; f <= 400; ++f) points.push_back(solve_steady_state(s, f, coil));
+  return points;
+}
+
+status write_steady_state_files(const model_state& s, const std::vector<steady_point>& points) {
   text_file response, elements;
   RETURN_IF_ERROR(response.open("steady_state_response.csv"));
   RETURN_IF_ERROR(elements.open("steady_state_elements.csv"));
@@ -92,8 +98,7 @@ status write_steady_state_files(const model_state& s) {
   }
   elements.put(",group_delay[ms]\n");
 
-  for (int f = 10; f <= 400; ++f) {
-    const steady_point p = solve_steady_state(s, f);
+  for (const steady_point& p : points) {
     // A steady v(t) = Re(S e^(i w t)) over one second transforms to pi S.
     const double re = pi * p.velocity_sum.real(), im = pi * p.velocity_sum.imag();
     write_spectrum_row(response, spectrum_row_of(p.frequency, re, im));
@@ -104,7 +109,7 @@ status write_steady_state_files(const model_state& s) {
     }
     for (int i = 0; i < s.ND; ++i) {
       elements.put(',');
-      elements.put_fixed(std::abs(p.X[i]) * f * two_pi);
+      elements.put_fixed(std::abs(p.X[i]) * p.frequency * two_pi);
     }
     elements.put(',');
     elements.put_fixed(p.group_delay * 1000);

@@ -37,6 +37,9 @@ struct steady_point {
 // overlays the sweep driven with sin(F 6.283184 t). Needs M, C, R and K.
 steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil = nullptr);
 
-// Writes "steady_state_response.csv" and "steady_state_elements.csv" for
-// every integer frequency from 10 to 400 Hz, driven by the force b.
-status write_steady_state_files(const model_state& s);
+// Every integer frequency from 10 to 400 Hz.
+std::vector<steady_point> solve_sweep(const model_state& s, const voice_coil* coil = nullptr);
+
+// Writes "steady_state_response.csv" and "steady_state_elements.csv" from
+// the points of solve_sweep driven by the force b.
+status write_steady_state_files(const model_state& s, const std::vector<steady_point>& points);

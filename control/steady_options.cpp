@@ -39,23 +39,34 @@ status number(const char* option, const std::string& text, double& value, bool z
 }  // namespace
 
 status parse_steady_options(int argc, const char* const* argv, steady_options& o) {
-  bool voltage = false, bl = false, re = false;
+  bool voltage = false, bl = false, re = false, any = false;
   double le_mh = 0;
+  const struct {
+    const char* name;
+    double* value;
+    bool zero_allowed;
+    bool* given;
+  } numbers[] = {{"--voltage", &o.coil.voltage, false, &voltage},
+                 {"--bl", &o.coil.bl, false, &bl},
+                 {"--re", &o.coil.re, false, &re},
+                 {"--le", &le_mh, true, &any},
+                 {"--distance", &o.at.distance, false, &any},
+                 {"--xmax", &o.xmax_mm, false, &any},
+                 {"--duct-velocity-limit", &o.duct_velocity_limit, false, &any}};
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i], text;
-    const std::size_t equals = option.find('=');
     if (option == "--help") {
       o.help = true;
       continue;
     }
+    const std::size_t equals = option.find('=');
     if (equals != std::string::npos) {
       text = option.substr(equals + 1);
       option = option.substr(0, equals);
     }
-    static const char* const known[] = {"--vector-sum", "--voltage", "--bl",
-                                        "--re",         "--le",      "--distance",
-                                        "--space",      "--xmax",    "--duct-velocity-limit"};
-    if (std::find(std::begin(known), std::end(known), option) == std::end(known)) {
+    const auto number_option = std::find_if(std::begin(numbers), std::end(numbers),
+                                            [&](const auto& candidate) { return option == candidate.name; });
+    if (number_option == std::end(numbers) && option != "--vector-sum" && option != "--space") {
       return status::error(message("unknown option %s: see --help", quoted(option).c_str()));
     }
     if (equals == std::string::npos) {
@@ -63,38 +74,22 @@ status parse_steady_options(int argc, const char* const* argv, steady_options& o
       text = argv[++i];
     }
     const char* name = option.c_str();
-    if (option == "--vector-sum") {
+    if (number_option != std::end(numbers)) {
+      RETURN_IF_ERROR(number(name, text, *number_option->value, number_option->zero_allowed));
+      *number_option->given = true;
+    } else if (option == "--vector-sum") {
       if (parse_int(text, o.vector_sum) != read_result::ok) return bad_value(name, text, "a whole number");
       o.vector_sum_given = true;
-    } else if (option == "--voltage") {
-      RETURN_IF_ERROR(number(name, text, o.coil.voltage, false));
-      voltage = true;
-    } else if (option == "--bl") {
-      RETURN_IF_ERROR(number(name, text, o.coil.bl, false));
-      bl = true;
-    } else if (option == "--re") {
-      RETURN_IF_ERROR(number(name, text, o.coil.re, false));
-      re = true;
-    } else if (option == "--le") {
-      RETURN_IF_ERROR(number(name, text, le_mh, true));
-    } else if (option == "--distance") {
-      RETURN_IF_ERROR(number(name, text, o.at.distance, false));
-    } else if (option == "--space") {
+    } else {
       if (text != "half" && text != "full") return bad_value(name, text, "half or full");
       o.at.full_space = text == "full";
-    } else if (option == "--xmax") {
-      RETURN_IF_ERROR(number(name, text, o.xmax_mm, false));
-    } else {
-      RETURN_IF_ERROR(number(name, text, o.duct_velocity_limit, false));
     }
   }
   o.coil.le = le_mh * 1e-3;
   o.coil_given = voltage || bl || re;
   if (o.coil_given && !(voltage && bl && re)) {
-    return status::error(
-        message("a voice coil needs --voltage, --bl and --re together: %s missing", !voltage ? "--voltage is"
-                                                                                    : !bl    ? "--bl is"
-                                                                                             : "--re is"));
+    const char* missing = !voltage ? "--voltage" : !bl ? "--bl" : "--re";
+    return status::error(message("a voice coil needs --voltage, --bl and --re together: %s is missing", missing));
   }
   return status::success();
 }

@@ -114,11 +114,13 @@ status run(model_state& s, const steady_options& o, std::FILE* answers, const re
   assemble_matrices(s);
   print_natural_frequencies(s);
   print_enclosure(s, o);
-  RETURN_IF_ERROR(write_steady_state_files(s));
-
+  // The response and element files overlay the sweep, so they stay driven
+  // by the force; the design follows the coil when there is one.
+  const std::vector<steady_point> forced = solve_sweep(s);
+  RETURN_IF_ERROR(write_steady_state_files(s, forced));
   std::vector<design_row> rows;
-  for (int f = 10; f <= 400; ++f)
-    rows.push_back(design_figures(s, solve_steady_state(s, f, o.coil_given ? &o.coil : nullptr), o.at));
+  for (const steady_point& p : o.coil_given ? solve_sweep(s, &o.coil) : forced)
+    rows.push_back(design_figures(s, p, o.at));
   print_limits(rows, o, s.ND - 1);
   RETURN_IF_ERROR(write_design_file(rows, s.ND - 1, o.coil_given));
   RETURN_IF_ERROR(write_design_settings(s, o));
