@@ -10,6 +10,7 @@
 // after the last one needed and about negative damping.
 status load_model(model_state& s, const reporter& report);
 
-// Derives the element properties for the delta already set and checks
-// that the recursion can use them.
+// Derives the element properties for the delta already set, assembles the
+// matrices and checks that the recursion and the steady state can use them:
+// every number finite.
 status derive_checked_properties(model_state& s);

@@ -2,6 +2,7 @@
 
 #include "analysis/signal_reader.h"
 #include "model/natural_frequencies.h"
+#include "model/network_checks.h"
 #include "model/parameters.h"
 #include "simulation/signal_file.h"
 #include "util/message.h"
@@ -26,6 +27,13 @@ status check_analysis_window(const model_state& s) {
 }
 
 std::string instability_warning(const model_state& s) {
+  const int massless = massless_stiff_element(s);
+  if (massless >= 0) {
+    return message(
+        "element %d (%s) has no mass but feels a stiffness: the explicit scheme is unstable on it at any "
+        "time step, and the run may diverge: give it a length (the air mass of a real slot)",
+        massless, element_name(s, massless).c_str());
+  }
   const double limit = critical_time_step(s);
   if (!(limit > 0) || s.delta < limit) return "";
   return message(

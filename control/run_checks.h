@@ -13,7 +13,8 @@
 status check_analysis_window(const model_state& s);
 
 // When delta reaches 2 / w_max, the warning naming the limit and the
-// smallest stable division; empty otherwise. Needs K and M assembled.
+// smallest stable division; for an element without mass that feels a
+// stiffness (no finite w_max), the warning naming it; empty otherwise. Needs K and M assembled.
 std::string instability_warning(const model_state& s);
 
 // In a sequential sweep every run is sampled at 10 division Hz: the

@@ -88,7 +88,13 @@ TEST_F(Steady, BadParametersAreOneErrorLineAndNoFiles) {
   const struct {
     std::string parameters, error;
   } cases[] = {{"20 8 40\n0 100 1.4 1\n-20\n0.2\n", "acoustic_steady: parameters.txt: value 8"},
-               {"20 8 40\n0 100 1.4 1\n1e-320\n0.2\n", "acoustic_steady: parameters.txt: chamber volume V[0]"}};
+               {"20 8 40\n0 100 1.4 1\n1e-320\n0.2\n", "acoustic_steady: parameters.txt: chamber volume V[0]"},
+               {"30 10 30\n1 10 1.4 2\n40 10\n1e308 25\n50 150\n1.5 0.02 0.05\n",
+                "acoustic_steady: parameters.txt: duct area A[1] = 1e+308 cm^2 against a piston of 314.159 cm^2"},
+               {"20 1e-160 40\n1 100 1.4 1\n20 5\n20 25\n50 150\n1.0 0.05 0.08\n",
+                "acoustic_steady: parameters.txt: duct area A[1] = 20 cm^2 against a piston of 3.14176e-320"},
+               {"20 8 1.41e308\n0 100 1.4 1\n20\n0.2\n", "acoustic_steady: parameters.txt: piston mass m0 = 20 g"},
+               {std::string("20 8 40\n0 100 1.4 1\n20\0\n0.2\n", 29), "acoustic_steady: parameters.txt: value 8"}};
   for (const auto& c : cases) {
     scratch_dir dir;
     const program_run r = run_steady(dir, c.parameters);

@@ -35,6 +35,9 @@ std::string box(const std::string& line1, const std::string& line2, const std::s
 
 std::string branch(const std::string& from_volumes) { return "20 8 40\n1 100 1.4 1\n" + from_volumes; }
 
+// A duct of 1e308 cm^2: its area ratio squared is no double.
+const std::string overflowing_duct = "30 10 30\n1 10 1.4 2\n40 10\n1e308 25\n50 150\n1.5 0.02 0.05\n";
+
 // Every case runs in the folder of one good run; nothing of that run may
 // change, and nothing of the set-up tables is printed.
 TEST(BadInput, OneErrorLineAndEarlierResultsKept) {
@@ -83,6 +86,15 @@ TEST(BadInput, OneErrorLineAndEarlierResultsKept) {
        {"value 7", "\"77777777777777777777777777777777...\" (longer than 4096 characters)"}},
       {closed_box, std::string(100000, '\0'), {"vector sum option)\" is \"\\x00\\x00", "...\" (longer than 4096"}},
       {closed_box, "0\n\x1b[2J\n", {"processing mode)\" is \"\\x1b[2J\": expected"}},
+      // Numbers that each pass but overflow the network together.
+      {overflowing_duct, sine_50, {"duct area A[1] = 1e+308 cm^2 against a piston of 314.159 cm^2", "stiffness"}},
+      {overflowing_duct, "0\n0\n", {"A[1] = 1e+308 cm^2", "overflows"}},
+      {branch("20 5\n20 25\n50 150\n1.0 0.05 0.08\n").replace(3, 1, "1e-160"),
+       sine_50,
+       {"A[1] = 20 cm^2 against a piston of 3.14176e-320 cm^2", "area ratio overflows"}},
+      {box("20 8 1.41e308", "0 100 1.4 1.0"), sine_50, {"f0 = 1.41e+308 Hz", "suspension stiffness overflows"}},
+      {std::string("20\0junk 8 40\n0 100 1.4 1.0\n20\n1.0\n", 32), sine_50, {"value 1", "\"20\\x00junk\"", "a number"}},
+      {closed_box, std::string("0\n1\0\n0\n50\n", 10), {"processing mode", "\"1\\x00\""}},
   };
   scratch_dir dir;
   ASSERT_EQ(run_sim(dir, closed_box, sine_50).exit_code, 0);

@@ -35,7 +35,8 @@ read_result parse_int(const std::string& text, int& value) {
   char* end = nullptr;
   errno = 0;
   const long long parsed = std::strtoll(begin, &end, 10);
-  if (end == begin || *end != '\0') return read_result::not_a_number;
+  // The whole token, up to its last byte: an embedded NUL is not its end.
+  if (end == begin || end != begin + text.size()) return read_result::not_a_number;
   if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return read_result::out_of_range;
   value = static_cast<int>(parsed);
   return read_result::ok;
@@ -45,7 +46,7 @@ read_result parse_real(const std::string& text, double& value) {
   const char* begin = text.c_str();
   char* end = nullptr;
   const double parsed = std::strtod(begin, &end);
-  if (end == begin || *end != '\0') return read_result::not_a_number;
+  if (end == begin || end != begin + text.size()) return read_result::not_a_number;
   // Overflow gives an infinity and underflow a tiny value, as scanning
   // would; the callers decide what range they accept.
   value = parsed;
