@@ -42,13 +42,13 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   steady_point p;
   const complex ze = coil ? complex(coil->re, w * coil->le) : complex(0, 0);
   if (coil) {
-    // BL I = BL V / Ze - (BL^2 / Ze) i w X0: the back-EMF joins the
-    // piston's row of the dynamic stiffness.
+    // P BL I = P BL V / Ze - (BL^2 / Ze) i w X0: the back-EMF joins the
+    // piston's row of the dynamic stiffness, whatever the polarity.
     const double bl2 = coil->bl * coil->bl;
     A(0, 0) += i_w * bl2 / ze;
     dA_diagonal(0) += complex(0, 1) * bl2 * coil->re / (ze * ze);
-    F(0) = coil->bl * coil->voltage / ze;
-    dF(0) = -coil->bl * coil->voltage * complex(0, coil->le) / (ze * ze);
+    F(0) = coil->polarity * coil->bl * coil->voltage / ze;
+    dF(0) = -coil->polarity * coil->bl * coil->voltage * complex(0, coil->le) / (ze * ze);
     p.coil = true;
     p.drive = coil->voltage;
   } else {
@@ -59,7 +59,7 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   const Eigen::VectorXcd X = lu.solve(F);
   // dX/dw = A^-1 (dF/dw - dA/dw X)
   const Eigen::VectorXcd dX = lu.solve(dF - (dA_diagonal.array() * X.array()).matrix());
-  if (coil) p.current = (coil->voltage - coil->bl * i_w * X(0)) / ze;
+  if (coil) p.current = (coil->voltage - coil->polarity * coil->bl * i_w * X(0)) / ze;
 
   // The group delay of S = sum R_j i w X_j is -d(arg S)/dw.
   const Eigen::VectorXcd V = i_w * X;

@@ -13,10 +13,6 @@ int main(int argc, char** argv) {
   report.guard_console();
   steady_options options;
   const status parsed = parse_steady_options(argc, argv, options);
-  if (parsed.ok() && options.help) {
-    std::fputs(steady_usage, stdout);
-    return report.finish(status::success());
-  }
-  if (!parsed.ok()) return report.finish(parsed);
+  if (!parsed.ok() || options.help) return report.finish(parsed);
   return report.finish(run_steady_program(options, stdin, report));
 }

@@ -17,8 +17,6 @@ struct steady_options {
   double duct_velocity_limit = 17;  // --duct-velocity-limit, m/s
 };
 
-extern const char* const steady_usage;
-
-// Fails on an unknown option, a missing or bad value, or a coil given in
+// With --help, prints the options and sets help. Fails on an unknown option, a missing or bad value, or a coil given in
 // part, naming the option and what was expected.
 status parse_steady_options(int argc, const char* const* argv, steady_options& options);

@@ -15,6 +15,14 @@ inline bool chamber_is_open(const model_state& s, int chamber) { return std::isi
 // chamber is open (a port from the main chamber to the room).
 bool radiates(const model_state& s, int element);
 
+// An element whose air reaches the room, and the sign that turns its
+// displacement (positive into the chamber it pushes on) into an outward
+// flow.
+struct radiator {
+  int element = 0;
+  double outward = 1;
+};
+
 struct small_signal_parameters {
   double fs = 0;            // piston resonance on its suspension, Hz
   double qms = 0;           // mechanical Q, 2 pi fs M[0] / C[0]

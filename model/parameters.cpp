@@ -122,6 +122,10 @@ status read_values(model_state& s) {
 
 status load_parameters(model_state& s) {
   RETURN_IF_ERROR(read_values(s));
+  return derive_piston(s);
+}
+
+status derive_piston(model_state& s) {
   s.A[0] = s.radius * s.radius * pi;
   if (!(s.A[0] > 0) || !std::isfinite(s.A[0])) {
     return status::error(

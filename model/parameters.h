@@ -12,6 +12,10 @@ constexpr const char* parameter_file_name = "parameters.txt";
 // M[0], L[0], R[0] and Ku. Fails naming the value's position and meaning.
 status load_parameters(model_state& s);
 
+// From m0, radius and f0 as read: A[0], M[0], L[0], R[0] and Ku. Fails
+// when the radius gives no positive finite area.
+status derive_piston(model_state& s);
+
 // How many values a file with n branches holds.
 int values_needed(int n);
 

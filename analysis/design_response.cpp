@@ -1,0 +1,63 @@
+#include "analysis/design_response.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency) {
+  const steady_point p = solve_steady_state(s, frequency, &drive.coil);
+  const complex i_w(0, p.w);
+  complex U = 0, dU = 0;  // outward volume velocity, rms, and its derivative in w
+  for (const radiator& r : drive.radiators) {
+    const double area = s.A[r.element] * 1e-4 * r.outward;
+    U += area * i_w * p.X[r.element];
+    dU += area * (complex(0, 1) * p.X[r.element] + i_w * p.dX[r.element]);
+  }
+  const complex pressure = i_w * rho * U / ((drive.at.full_space ? 4 : 2) * pi * drive.at.distance);
+  const double peak = std::sqrt(2.0);
+  design_point d;
+  d.frequency = frequency;
+  d.spl = 20 * std::log10(std::abs(pressure) / 20e-6);
+  d.phase = std::arg(pressure / p.drive) * 180 / pi;
+  d.group_delay_ms = -(dU / U).imag() * 1000;
+  d.excursion_mm = std::abs(p.X[0]) * peak * 1000;
+  if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak;
+  d.impedance = p.drive / p.current;
+
+  // Every figure grows with the voltage: each limit allows V times its
+  // margin.
+  const double v = drive.coil.voltage;
+  double allowed = std::numeric_limits<double>::infinity();
+  const design_limits& l = drive.limits;
+  if (l.xmax > 0) allowed = std::min(allowed, v * l.xmax * 1000 / d.excursion_mm);
+  if (l.port_velocity > 0 && drive.port >= 0) allowed = std::min(allowed, v * l.port_velocity / d.port_velocity);
+  if (l.power > 0) allowed = std::min(allowed, std::sqrt(l.power * drive.coil.re));
+  d.max_voltage = allowed;
+  d.max_spl = d.spl + 20 * std::log10(allowed / v);
+  return d;
+}
+
+std::vector<double> log_grid(double from, double to, int per_octave) {
+  std::vector<double> grid;
+  for (int k = 0;; ++k) {
+    const double f = from * std::pow(2.0, static_cast<double>(k) / per_octave);
+    if (f > to * (1 + 1e-12)) break;
+    grid.push_back(f);
+  }
+  return grid;
+}
+
+double frequency_below(const std::vector<design_point>& points, double start, double level) {
+  std::size_t i = points.size();
+  while (i > 0 && points[i - 1].frequency > start) --i;
+  for (; i >= 2; --i) {
+    const design_point& above = points[i - 1];
+    const design_point& below = points[i - 2];
+    if (above.spl < level) return above.frequency;  // already below at the start
+    if (below.spl < level) {
+      const double t = (level - below.spl) / (above.spl - below.spl);
+      return std::exp(std::log(below.frequency) + t * (std::log(above.frequency) - std::log(below.frequency)));
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,47 @@
+// A loudspeaker design's figures per frequency, from the exact steady state
+// of its network driven through the voice coil: SPL of the outward flows,
+// phase and group delay, excursion, port air velocity, impedance, and the
+// largest voltage and SPL the limits allow.
+#pragma once
+
+#include <vector>
+
+#include "analysis/design_figures.h"
+#include "analysis/steady_state.h"
+#include "model/enclosure.h"
+
+struct design_limits {
+  double xmax = 0;           // peak one-way excursion, m; 0: none
+  double port_velocity = 0;  // peak, m/s; 0: none
+  double power = 0;          // rated power V^2 / Re, W; 0: none
+};
+
+struct design_drive {
+  voice_coil coil;                  // rms voltage, polarity
+  std::vector<radiator> radiators;  // outward flows
+  int port = -1;                    // element, or -1
+  listening_point at;
+  design_limits limits;
+};
+
+struct design_point {
+  double frequency = 0;       // Hz
+  double spl = 0;             // dB re 20 uPa
+  double phase = 0;           // of the pressure against the voltage, degrees
+  double group_delay_ms = 0;  // -d(phase)/dw
+  double excursion_mm = 0;    // peak
+  double port_velocity = 0;   // peak, m/s (0 without a port)
+  complex impedance;          // V / I, ohm
+  double max_voltage = 0;     // V rms within every limit given (inf: none given)
+  double max_spl = 0;         // dB at max_voltage
+};
+
+design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency);
+
+// FROM x 2^(k / per_octave) up to the last point not above TO.
+std::vector<double> log_grid(double from, double to, int per_octave);
+
+// Walking down from the last grid point not above `start`: the first
+// frequency where SPL falls below `level`, interpolated in log f between
+// the grid points around it; 0 when it never does.
+double frequency_below(const std::vector<design_point>& points, double start, double level);

@@ -1,0 +1,111 @@
+#include "control/design_files.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "model/natural_frequencies.h"
+#include "util/message.h"
+#include "util/output_set.h"
+#include "util/text_file.h"
+
+status ensure_folder(const std::string& dir) {
+  if (mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST) return status::success();
+  return status::error(message("cannot create the folder %s: %s", dir.c_str(), std::strerror(errno)));
+}
+
+status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port) {
+  text_file out;
+  RETURN_IF_ERROR(out.open(path));
+  out.put("frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
+          "max_SPL[dB],max_voltage[V]");
+  out.put(port ? ",port_velocity[m/s]\n" : "\n");
+  for (const design_point& p : points) {
+    out.put_fixed(p.frequency);
+    const double z_phase = std::arg(p.impedance) * 180 / pi;
+    for (double v : {p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance), z_phase, p.max_spl,
+                     p.max_voltage}) {
+      out.put(',');
+      out.put_fixed(v);
+    }
+    if (port) {
+      out.put(',');
+      out.put_fixed(p.port_velocity);
+    }
+    out.put('\n');
+  }
+  return out.close();
+}
+
+status write_summary_table(const std::string& path, const design_summary& summary) {
+  text_file out;
+  RETURN_IF_ERROR(out.open(path));
+  out.put("quantity,value,unit\n");
+  for (const summary_row& r : summary.rows) out.put(message("%s,%.6g,%s\n", r.quantity.c_str(), r.value, r.unit.c_str()));
+  return out.close();
+}
+
+namespace {
+
+std::string values(const double* v, int count, double scale = 1) {
+  std::string line;
+  for (int i = 0; i < count; ++i) line += message("%s%.17g", i ? "\t" : "", v[i] * scale);
+  return line + "\n";
+}
+
+}  // namespace
+
+status emit_parameters(const std::string& dir, const design_file& file, const driver_parameters& d, double resonance,
+                       std::vector<std::string>& notes) {
+  if (file.enclosure.type == enclosure_type::bandpass4)
+    return status::error(
+        "--emit-parameters: a bandpass4 cannot be written for acoustic_sim: its velocity sum always counts the "
+        "cone, which a bandpass4 hides in its sealed chamber");
+  // acoustic_sim steps every element with the central difference, which
+  // grows on a massless leak: the emitted box has none.
+  design_file lossless = file;
+  if (file.enclosure.type == enclosure_type::vented && (!file.enclosure.Ql.given || std::isfinite(file.enclosure.Ql.value))) {
+    lossless.enclosure.Ql = given_value{true, INFINITY};
+    notes.push_back("parameters.txt leaves out the box's leak (Ql): acoustic_sim cannot step a massless resistance");
+  }
+  if (d.le > 0) notes.push_back("parameters.txt leaves out Le: the coil enters as its resistance alone");
+  compiled_design c;
+  std::vector<std::string> ignored;
+  RETURN_IF_ERROR(compile_design(lossless, d, c, ignored));
+  model_state& s = *c.network;
+  // With Le = 0 the coil is exactly a force sqrt(2) V Bl / Re (peak) and a
+  // damping Bl^2 / Re on the piston.
+  s.C[0] = d.rms + d.bl * d.bl / d.re;
+  s.b = c.coil_polarity * std::sqrt(2.0) * file.voltage * d.bl / d.re;
+  const std::vector<double> w = natural_angular_frequencies(s);
+  const double w_max = w.empty() ? 0 : w.back();
+  // Stable with a margin of 2 for a sinusoid and for a sweep (stepped at
+  // 10 division Hz), and free of aliasing up to 400 Hz.
+  const double division = std::max(400.0, std::ceil(w_max / 10));
+  const int frequency = std::max(1, static_cast<int>(std::lround(resonance)));
+
+  std::string text = message("%.17g\t%.17g\t%.17g\n", s.m0, s.radius, s.f0);
+  text += message("%d\t%.0f\t%g\t%.17g\n", s.n, division, s.HCR, s.b);
+  text += values(s.V, s.n + 1, 1000);
+  if (s.n > 0) {
+    text += values(s.A + 1, 2 * s.n);
+    text += values(s.L + 1, 2 * s.n);
+  }
+  text += values(s.C, s.ND);
+  const std::string parameters = dir + "/parameters.txt", answers = dir + "/answers.txt";
+  RETURN_IF_ERROR(ensure_folder(dir));
+  const output_set outputs({parameters, answers});
+  RETURN_IF_ERROR(outputs.check_replaceable());
+  text_file out;
+  RETURN_IF_ERROR(out.open(output_set::working_name(parameters)));
+  out.put(text);
+  RETURN_IF_ERROR(out.close());
+  RETURN_IF_ERROR(out.open(output_set::working_name(answers)));
+  out.put(message("0\n1\n0\n%d\n", frequency));
+  RETURN_IF_ERROR(out.close());
+  const status committed = outputs.commit();
+  if (!committed.ok()) outputs.discard();
+  return committed;
+}

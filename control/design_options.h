@@ -1,0 +1,21 @@
+// acoustic_design's command line: the design file, where the outputs go,
+// the frequency grid and the parameter file for acoustic_sim.
+#pragma once
+
+#include <string>
+
+#include "util/status.h"
+
+struct design_options {
+  bool help = false;
+  std::string design_path;
+  std::string out_dir;        // empty: the design file's folder
+  double grid_from = 5;       // Hz
+  double grid_to = 1000;      // Hz
+  int grid_per_octave = 48;
+  std::string emit_dir;       // empty: no parameter file
+};
+
+// With --help, prints the options and sets help. Fails with one line on an
+// unknown option, a missing design file or a bad grid.
+status parse_design_options(int argc, const char* const* argv, design_options& options);

@@ -1,0 +1,173 @@
+#include "control/design_program.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "analysis/design_response.h"
+#include "control/design_files.h"
+#include "control/design_summary.h"
+#include "design/design_file.h"
+#include "design/driver.h"
+#include "design/network_compiler.h"
+#include "util/message.h"
+#include "util/output_set.h"
+
+namespace {
+
+const char* type_label(enclosure_type t) {
+  switch (t) {
+    case enclosure_type::closed: return "closed box";
+    case enclosure_type::vented: return "vented box";
+    case enclosure_type::bandpass4: return "4th-order bandpass";
+    default: return "infinite baffle";
+  }
+}
+
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+design_drive drive_of(const design_file& file, const driver_parameters& d, const compiled_design& c) {
+  design_drive drive;
+  drive.coil = voice_coil{file.voltage, d.bl, d.re, d.le, c.coil_polarity};
+  drive.radiators = c.radiators;
+  drive.port = c.port;
+  drive.at = listening_point{file.distance, file.full_space};
+  drive.limits.xmax = d.xmax;
+  drive.limits.port_velocity = c.port >= 0 ? file.port_velocity_limit : 0;
+  drive.limits.power = d.pe;
+  return drive;
+}
+
+std::string title_of(const design_file& file, const driver_parameters& d) {
+  const std::string driver = d.name.empty() ? "" : d.name + ", ";
+  std::string enclosure = type_label(file.enclosure.type);
+  if (file.enclosure.Vb.given) enclosure += message(" %g l", file.enclosure.Vb.value * 1e3);
+  return message("%s: %s%s, %g V at %g m, %s space", file.name.c_str(), driver.c_str(), enclosure.c_str(),
+                 file.voltage, file.distance, file.full_space ? "full" : "half");
+}
+
+// Runs the plot script without a shell; its one error line comes back.
+status draw(const std::string& plot, const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(plot.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  int pipe_fds[2];
+  if (pipe(pipe_fds) != 0) return status::error("cannot start acoustic_plot");
+  std::fflush(stdout);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipe_fds[1], 2);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) dup2(null, 1);
+    close(pipe_fds[0]);
+    execv(plot.c_str(), argv.data());
+    std::fprintf(stderr, "acoustic_plot: cannot run %s\n", plot.c_str());
+    _exit(127);
+  }
+  close(pipe_fds[1]);
+  std::string err;
+  char buffer[512];
+  ssize_t got;
+  while ((got = read(pipe_fds[0], buffer, sizeof buffer)) > 0) err.append(buffer, static_cast<std::size_t>(got));
+  close(pipe_fds[0]);
+  int raw = 0;
+  if (pid < 0 || waitpid(pid, &raw, 0) < 0 || !WIFEXITED(raw) || WEXITSTATUS(raw) != 0) {
+    while (!err.empty() && err.back() == '\n') err.pop_back();
+    return status::error(err.empty() ? "acoustic_plot failed" : err.substr(0, err.find('\n')));
+  }
+  return status::success();
+}
+
+void print_summary(const design_summary& summary) {
+  for (const summary_row& r : summary.rows)
+    std::printf("%-26s %.6g%s%s\n", r.quantity.c_str(), r.value, r.unit.empty() ? "" : " ", r.unit.c_str());
+  for (const std::string& note : summary.notes) std::printf("note: %s\n", note.c_str());
+}
+
+double resonance_of(const design_file& file, const design_summary& s) {
+  switch (file.enclosure.type) {
+    case enclosure_type::closed: return summary_value(s, "fc");
+    case enclosure_type::vented: return summary_value(s, "fb");
+    default: return summary_value(s, "fs");
+  }
+}
+
+status write_outputs(const design_options& o, const std::string& plot, const design_file& file,
+                     const driver_parameters& d, const design_drive& drive, const std::vector<design_point>& points,
+                     const design_summary& summary, const reporter& report) {
+  const std::string dir = o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir;
+  const std::string table = dir + "/" + file.name + ".csv", summary_file = dir + "/" + file.name + "_summary.csv",
+                    picture = dir + "/" + file.name + ".png";
+  RETURN_IF_ERROR(ensure_folder(dir));
+  const output_set outputs({table, summary_file, picture});
+  RETURN_IF_ERROR(outputs.check_replaceable());
+  outputs.discard();
+  status written = write_response_table(output_set::working_name(table), points, drive.port >= 0);
+  if (written.ok()) written = write_summary_table(output_set::working_name(summary_file), summary);
+  if (!written.ok()) {
+    outputs.discard();
+    return written;
+  }
+  std::vector<std::string> args = {"--design", output_set::working_name(table), "--output",
+                                   output_set::working_name(picture), "--title", title_of(file, d)};
+  if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
+  if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
+  const status drawn = draw(plot, args);
+  if (!drawn.ok()) {
+    // The tables stand without the picture; an earlier picture would
+    // describe another design.
+    report.warning("no picture: " + drawn.message);
+    std::remove(output_set::working_name(picture).c_str());
+    std::remove(picture.c_str());
+  }
+  written = outputs.commit();
+  if (!written.ok()) {
+    outputs.discard();
+    return written;
+  }
+  std::printf("wrote %s, %s%s\n", table.c_str(), summary_file.c_str(), drawn.ok() ? (", " + picture).c_str() : "");
+  return status::success();
+}
+
+}  // namespace
+
+status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r) {
+  if (!file.enclosure.given)
+    return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle");
+  RETURN_IF_ERROR(complete_driver(file.driver, r.driver, r.warnings));
+  RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
+  r.drive = drive_of(file, r.driver, r.compiled);
+  r.points.clear();
+  for (double f : grid) r.points.push_back(evaluate_design(*r.compiled.network, r.drive, f));
+  r.summary = summarise(file, r.driver, r.compiled, r.drive, r.points);
+  return status::success();
+}
+
+status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
+  design_file file;
+  RETURN_IF_ERROR(read_design_file(o.design_path, file));
+  design_result r;
+  const status computed = compute_design(file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
+  for (const std::string& w : r.warnings) report.warning(o.design_path + ": " + w);
+  if (!computed.ok()) return status::error(o.design_path + ": " + computed.message);
+  std::printf("%s\n", title_of(file, r.driver).c_str());
+  print_summary(r.summary);
+  RETURN_IF_ERROR(write_outputs(o, plot, file, r.driver, r.drive, r.points, r.summary, report));
+  if (!o.emit_dir.empty()) {
+    std::vector<std::string> notes;
+    RETURN_IF_ERROR(emit_parameters(o.emit_dir, file, r.driver, resonance_of(file, r.summary), notes));
+    for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
+    std::printf("wrote %s/parameters.txt and %s/answers.txt\n", o.emit_dir.c_str(), o.emit_dir.c_str());
+  }
+  return status::success();
+}

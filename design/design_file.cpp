@@ -1,0 +1,256 @@
+#include "design/design_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <toml++/toml.h>
+
+#include "design/units.h"
+#include "util/message.h"
+#include "util/token_reader.h"
+
+namespace {
+
+using reader = std::function<status(const toml::node&, const std::string&, design_file&)>;
+
+// How a key's value is written and where it goes.
+struct key_rule {
+  const char* table;
+  const char* key;
+  reader read;
+};
+
+std::string full_key(const char* table, const std::string& key) { return std::string(table) + "." + key; }
+
+status wrong(const std::string& key, const std::string& expected) {
+  return status::error(message("%s: expected %s", key.c_str(), expected.c_str()));
+}
+
+std::string example_of(dimension d) {
+  const std::string units = unit_list(d);
+  return units.substr(0, units.find(','));
+}
+
+// A dimensional value: a string with its unit, positive.
+status read_quantity(const toml::node& node, const std::string& key, dimension dim, double& si) {
+  const auto text = node.value<std::string>();
+  if (!text) {
+    const auto number = node.value<double>();
+    if (number)
+      return wrong(key + " = " + message("%g", *number),
+                   message("a string with its unit, e.g. \"%g %s\" (units: %s)", *number, example_of(dim).c_str(),
+                           unit_list(dim)));
+    return wrong(key, message("a string with its unit (units: %s)", unit_list(dim)));
+  }
+  double value = 0;
+  const status parsed = parse_quantity(*text, dim, value);
+  if (!parsed.ok()) return status::error(key + " = " + parsed.message);
+  if (!(value > 0)) return wrong(key + " = " + quoted(*text), "a positive value");
+  si = value;
+  return status::success();
+}
+
+reader quantity(dimension dim, given_value& (*field)(design_file&)) {
+  return [dim, field](const toml::node& node, const std::string& key, design_file& d) -> status {
+    given_value& v = field(d);
+    RETURN_IF_ERROR(read_quantity(node, key, dim, v.value));
+    v.given = true;
+    return status::success();
+  };
+}
+
+reader si_scalar(dimension dim, double& (*field)(design_file&)) {
+  return [dim, field](const toml::node& node, const std::string& key, design_file& d) -> status {
+    return read_quantity(node, key, dim, field(d));
+  };
+}
+
+reader plain(given_value& (*field)(design_file&), bool inf_allowed) {
+  return [field, inf_allowed](const toml::node& node, const std::string& key, design_file& d) -> status {
+    auto number = node.value<double>();
+    const auto text = node.value<std::string>();
+    if (!number && text && inf_allowed && *text == "inf") number = INFINITY;
+    if (!number || std::isnan(*number) || !(*number > 0) || (!inf_allowed && std::isinf(*number)))
+      return wrong(key, inf_allowed ? "a positive number, or inf" : "a positive number without a unit");
+    field(d) = given_value{true, *number};
+    return status::success();
+  };
+}
+
+#define FIELD(path) [](design_file& d) -> given_value& { return d.path; }
+
+template <typename T>
+reader choice(
+    std::vector<std::pair<const char*, T>> names, T& (*field)(design_file&)) {
+  return [names, field](const toml::node& node, const std::string& key, design_file& d) -> status {
+    const auto text = node.value<std::string>();
+    std::string list;
+    for (const auto& n : names) {
+      if (text && *text == n.first) {
+        field(d) = n.second;
+        return status::success();
+      }
+      list += std::string(list.empty() ? "" : " | ") + n.first;
+    }
+    return wrong(key + (text ? " = " + quoted(*text) : std::string()), list);
+  };
+}
+
+const std::vector<key_rule>& rules() {
+  using D = dimension;
+  static const std::vector<key_rule> table = {
+      {"driver", "name",
+       [](const toml::node& node, const std::string& key, design_file& d) -> status {
+         const auto text = node.value<std::string>();
+         if (!text) return wrong(key, "a string");
+         d.driver.name = *text;
+         return status::success();
+       }},
+      {"driver", "fs", quantity(D::frequency, FIELD(driver.fs))},
+      {"driver", "Qms", plain(FIELD(driver.Qms), false)},
+      {"driver", "Qes", plain(FIELD(driver.Qes), false)},
+      {"driver", "Qts", plain(FIELD(driver.Qts), false)},
+      {"driver", "Vas", quantity(D::volume, FIELD(driver.Vas))},
+      {"driver", "Mms", quantity(D::mass, FIELD(driver.Mms))},
+      {"driver", "Cms", quantity(D::compliance, FIELD(driver.Cms))},
+      {"driver", "Sd", quantity(D::area, FIELD(driver.Sd))},
+      {"driver", "diameter", quantity(D::length, FIELD(driver.diameter))},
+      {"driver", "Re", quantity(D::resistance, FIELD(driver.Re))},
+      {"driver", "Le", quantity(D::inductance, FIELD(driver.Le))},
+      {"driver", "Bl", quantity(D::force_factor, FIELD(driver.Bl))},
+      {"driver", "Rms", quantity(D::mechanical_resistance, FIELD(driver.Rms))},
+      {"driver", "Xmax", quantity(D::length, FIELD(driver.Xmax))},
+      {"driver", "Pe", quantity(D::power, FIELD(driver.Pe))},
+      {"enclosure", "type",
+       choice<enclosure_type>({{"closed", enclosure_type::closed},
+                               {"vented", enclosure_type::vented},
+                               {"bandpass4", enclosure_type::bandpass4},
+                               {"baffle", enclosure_type::baffle}},
+                              [](design_file& d) -> enclosure_type& { return d.enclosure.type; })},
+      {"enclosure", "Vb", quantity(D::volume, FIELD(enclosure.Vb))},
+      {"enclosure", "Vr", quantity(D::volume, FIELD(enclosure.Vr))},
+      {"enclosure", "fb", quantity(D::frequency, FIELD(enclosure.fb))},
+      {"enclosure", "port_length", quantity(D::length, FIELD(enclosure.port_length))},
+      {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter))},
+      {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area))},
+      {"enclosure", "Ql", plain(FIELD(enclosure.Ql), true)},
+      {"enclosure", "ports",
+       [](const toml::node& node, const std::string& key, design_file& d) -> status {
+         const auto count = node.value_exact<int64_t>();
+         if (!count || *count < 1 || *count > 1000) return wrong(key, "a whole number from 1 to 1000");
+         d.enclosure.ports = static_cast<int>(*count);
+         return status::success();
+       }},
+      {"enclosure", "port_ends",
+       choice<port_ends>({{"flanged-free", port_ends::flanged_free},
+                          {"flanged-flanged", port_ends::flanged_flanged},
+                          {"free-free", port_ends::free_free}},
+                         [](design_file& d) -> port_ends& { return d.enclosure.ends; })},
+      {"drive", "voltage", si_scalar(D::voltage, [](design_file& d) -> double& { return d.voltage; })},
+      {"drive", "distance", si_scalar(D::length, [](design_file& d) -> double& { return d.distance; })},
+      {"drive", "space",
+       choice<bool>({{"half", false}, {"full", true}}, [](design_file& d) -> bool& { return d.full_space; })},
+      {"limits", "port_velocity",
+       si_scalar(D::velocity, [](design_file& d) -> double& { return d.port_velocity_limit; })},
+  };
+  return table;
+}
+
+#undef FIELD
+
+// Edit distance, case-insensitive, for "did you mean".
+std::size_t distance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                        std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string closest(const std::string& name, const std::vector<std::string>& known) {
+  std::string best;
+  std::size_t best_distance = SIZE_MAX;
+  for (const std::string& k : known) {
+    const std::size_t d = distance(name, k);
+    if (d < best_distance) best_distance = d, best = k;
+  }
+  return best;
+}
+
+status read_table(const toml::table& table, const std::string& name, design_file& d) {
+  std::vector<std::string> known;
+  for (const key_rule& rule : rules())
+    if (name == rule.table) known.push_back(rule.key);
+  for (const auto& [key, node] : table) {
+    const std::string k(key.str());
+    const auto rule = std::find_if(rules().begin(), rules().end(),
+                                   [&](const key_rule& r) { return name == r.table && k == r.key; });
+    if (rule == rules().end())
+      return status::error(message("unknown key %s: did you mean %s?", full_key(name.c_str(), k).c_str(),
+                                   full_key(name.c_str(), closest(k, known)).c_str()));
+    RETURN_IF_ERROR(rule->read(node, full_key(rule->table, k), d));
+  }
+  return status::success();
+}
+
+status read_document(const toml::table& document, design_file& d) {
+  const std::vector<std::string> tables = {"driver", "enclosure", "drive", "limits"};
+  for (const auto& [key, node] : document) {
+    const std::string k(key.str());
+    if (std::find(tables.begin(), tables.end(), k) == tables.end())
+      return status::error(message("unknown table or key %s: did you mean [%s]?", k.c_str(), closest(k, tables).c_str()));
+    if (!node.is_table()) return wrong(k, message("a table [%s]", k.c_str()));
+    RETURN_IF_ERROR(read_table(*node.as_table(), k, d));
+  }
+  if (!document.contains("driver")) return status::error("no [driver] table: expected the driver's datasheet");
+  d.enclosure.given = document.contains("enclosure");
+  if (d.enclosure.given && !document["enclosure"]["type"])
+    return status::error("enclosure.type is missing: expected closed | vented | bandpass4 | baffle");
+  return status::success();
+}
+
+std::string stem_of(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) base = base.substr(0, dot);
+  return base;
+}
+
+}  // namespace
+
+status parse_design_text(const std::string& text, const std::string& path, design_file& d) {
+  d.name = stem_of(path);
+  toml::table document;
+  try {
+    document = toml::parse(text, path);
+  } catch (const toml::parse_error& e) {
+    std::string description(e.description());
+    std::replace(description.begin(), description.end(), '\n', ' ');
+    return status::error(message("%s: line %u: %s", path.c_str(), static_cast<unsigned>(e.source().begin.line),
+                                 description.c_str()));
+  }
+  const status read = read_document(document, d);
+  if (!read.ok()) return status::error(path + ": " + read.message);
+  return status::success();
+}
+
+status read_design_file(const std::string& path, design_file& d) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return status::error(message("cannot open %s: expected a design file (TOML)", path.c_str()));
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return status::error(message("cannot read %s", path.c_str()));
+  return parse_design_text(text.str(), path, d);
+}

@@ -1,0 +1,48 @@
+// The design file: a driver's datasheet, an enclosure by type, the drive
+// and the limits, as TOML. Every dimensional value is a string with its
+// unit; Q values and counts are plain numbers. Values are held in SI.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "util/status.h"
+
+struct given_value {
+  bool given = false;
+  double value = 0;  // SI
+};
+
+struct driver_sheet {
+  std::string name;
+  given_value fs, Qms, Qes, Qts, Vas, Mms, Cms, Sd, diameter, Re, Le, Bl, Rms, Xmax, Pe;
+};
+
+enum class enclosure_type { closed, vented, bandpass4, baffle };
+enum class port_ends { flanged_free, flanged_flanged, free_free };
+
+struct enclosure_sheet {
+  bool given = false;  // the [enclosure] table is there
+  enclosure_type type = enclosure_type::closed;
+  given_value Vb, Vr, fb, port_length, port_diameter, port_area, Ql;
+  int ports = 1;
+  port_ends ends = port_ends::flanged_free;
+};
+
+struct design_file {
+  std::string name;  // the file's stem
+  driver_sheet driver;
+  enclosure_sheet enclosure;
+  double voltage = 2.83;  // V rms
+  double distance = 1;    // m
+  bool full_space = false;
+  double port_velocity_limit = 17;  // m/s, peak
+};
+
+// Reads and checks the file's syntax, keys and units. Fails with one line
+// naming the file, the key (or the line of a syntax error) and what was
+// expected. Does not check that the values make a driver or an enclosure.
+status read_design_file(const std::string& path, design_file& d);
+
+// The same from text (the fuzz target and the tests), `path` for messages.
+status parse_design_text(const std::string& text, const std::string& path, design_file& d);

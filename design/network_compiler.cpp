@@ -1,0 +1,177 @@
+#include "design/network_compiler.h"
+
+#include <cmath>
+
+#include "design/units.h"
+#include "model/element_properties.h"
+#include "model/matrix_assembly.h"
+#include "model/network_checks.h"
+#include "model/parameters.h"
+#include "util/message.h"
+
+namespace {
+
+// The external duct of an open side chamber is open on both ends and
+// undriven: a small mass that never moves.
+constexpr double idle_duct_area_cm2 = 1, idle_duct_length_mm = 1;
+
+const char* type_name(enclosure_type t) {
+  switch (t) {
+    case enclosure_type::closed: return "a closed box";
+    case enclosure_type::vented: return "a vented box";
+    case enclosure_type::bandpass4: return "a bandpass4";
+    default: return "a baffle";
+  }
+}
+
+// End corrections of one port, both ends, in units of its radius.
+double end_factor(port_ends ends) {
+  constexpr double flanged = 0.85, free_end = 0.61;
+  switch (ends) {
+    case port_ends::flanged_flanged: return 2 * flanged;
+    case port_ends::free_free: return 2 * free_end;
+    default: return flanged + free_end;
+  }
+}
+
+status require(const given_value& v, const char* key, enclosure_type t) {
+  if (v.given) return status::success();
+  return status::error(message("enclosure.%s is missing: %s needs it", key, type_name(t)));
+}
+
+status refuse(bool given, const char* key, enclosure_type t) {
+  if (!given) return status::success();
+  return status::error(message("enclosure.%s does not apply to %s", key, type_name(t)));
+}
+
+status shape_port(const enclosure_sheet& e, double vb, port_geometry& g, std::vector<std::string>& warnings) {
+  if (e.port_area.given && e.port_diameter.given)
+    return status::error("enclosure: port_diameter and port_area both given: expected one of them");
+  if (!e.port_area.given && !e.port_diameter.given)
+    return status::error("enclosure.port_diameter is missing: expected the port's diameter or port_area");
+  if (e.fb.given == e.port_length.given)
+    return status::error(message("enclosure: %s: expected fb or port_length", e.fb.given ? "fb and port_length both given"
+                                                                                          : "no fb and no port_length"));
+  const double one = e.port_area.given ? e.port_area.value : pi * e.port_diameter.value * e.port_diameter.value / 4;
+  g.area = one * e.ports;
+  g.radius = std::sqrt(one / pi);
+  const double k = end_factor(e.ends);
+  g.end_correction = k * g.radius;
+  const double c2 = rho_c2 / rho;
+  if (e.fb.given) {
+    const double wb = two_pi * e.fb.value;
+    g.effective_length = c2 * g.area / (wb * wb * vb);
+    g.physical_length = g.effective_length - g.end_correction;
+    if (!(g.physical_length > 0)) {
+      // Leff = c^2 N A1 / (wb^2 Vb) against k sqrt(A1 / pi): the largest
+      // port and the smallest box whose port has a length.
+      const double a1_max = std::pow(k * wb * wb * vb / (c2 * e.ports), 2) / pi;
+      const double vb_min = c2 * g.area / (wb * wb * g.end_correction);
+      return status::error(message(
+          "a port of %g mm diameter tuning %g l to %g Hz would be %.1f mm long: expected a port of at most %.1f mm "
+          "diameter (%g cm2) or a box of at least %.3g l",
+          2 * g.radius * 1e3, vb * 1e3, e.fb.value, g.physical_length * 1e3, 2 * std::sqrt(a1_max / pi) * 1e3,
+          a1_max * 1e4, vb_min * 1e3));
+    }
+  } else {
+    g.physical_length = e.port_length.value;
+    g.effective_length = g.physical_length + g.end_correction;
+  }
+  g.tuning = std::sqrt(c2 * g.area / (vb * g.effective_length)) / two_pi;
+  const std::string w = range_warning("enclosure port length", g.physical_length, "mm", 5, 5000);
+  if (!w.empty()) warnings.push_back(w);
+  return status::success();
+}
+
+status check_keys(const enclosure_sheet& e) {
+  const enclosure_type t = e.type;
+  const bool ported = t == enclosure_type::vented || t == enclosure_type::bandpass4;
+  if (t != enclosure_type::baffle) RETURN_IF_ERROR(require(e.Vb, "Vb", t));
+  if (t == enclosure_type::bandpass4) RETURN_IF_ERROR(require(e.Vr, "Vr", t));
+  RETURN_IF_ERROR(refuse(t == enclosure_type::baffle && e.Vb.given, "Vb", t));
+  RETURN_IF_ERROR(refuse(t != enclosure_type::bandpass4 && e.Vr.given, "Vr", t));
+  if (!ported) {
+    RETURN_IF_ERROR(refuse(e.fb.given, "fb", t));
+    RETURN_IF_ERROR(refuse(e.port_length.given, "port_length", t));
+    RETURN_IF_ERROR(refuse(e.port_diameter.given, "port_diameter", t));
+    RETURN_IF_ERROR(refuse(e.port_area.given, "port_area", t));
+    RETURN_IF_ERROR(refuse(e.Ql.given, "Ql", t));
+  }
+  return status::success();
+}
+
+// Sets the parameter file's values of the network, then derives and
+// checks it as the parameter file's network is.
+status build_network(model_state& s, const driver_parameters& d, double suspension_stiffness) {
+  s.m0 = d.mms * 1e3;
+  s.radius = std::sqrt(d.sd * 1e4 / pi);
+  s.f0 = std::sqrt(suspension_stiffness / (d.mms * 39.47840117785601));
+  s.HCR = design_hcr;
+  s.ND = 2 * s.n + 1;
+  s.division = 100;
+  s.delta = 1e-4;  // the damping terms of the recursion need a step; the steady state does not
+  RETURN_IF_ERROR(derive_piston(s));
+  derive_element_properties(s);
+  RETURN_IF_ERROR(check_chamber_stiffnesses(s));
+  RETURN_IF_ERROR(check_recursion_divisors(s));
+  assemble_matrices(s);
+  return check_finite_network(s);
+}
+
+}  // namespace
+
+status compile_design(const design_file& file, const driver_parameters& d, compiled_design& out,
+                      std::vector<std::string>& warnings) {
+  const enclosure_sheet& e = file.enclosure;
+  RETURN_IF_ERROR(check_keys(e));
+  out.network = std::make_unique<model_state>();
+  model_state& s = *out.network;
+  const enclosure_type t = e.type;
+  const bool ported = t == enclosure_type::vented || t == enclosure_type::bandpass4;
+  const double vb = e.Vb.value;
+  if (e.Vb.given) {
+    const std::string w = range_warning("enclosure.Vb", vb, "l", 0.05, 10000);
+    if (!w.empty()) warnings.push_back(w);
+  }
+  double suspension = 1 / d.cms;
+  if (t == enclosure_type::bandpass4) suspension += rho_c2 * d.sd * d.sd / e.Vr.value;
+
+  s.V[0] = t == enclosure_type::baffle ? INFINITY : vb * 1e3;
+  s.C[0] = d.rms;
+  // The cone's front faces the room, so a forward (outward) motion is a
+  // negative displacement into the box; the bandpass4's front chamber is
+  // the main chamber, and only its port and leak reach the room.
+  out.coil_polarity = t == enclosure_type::bandpass4 ? 1 : -1;
+  if (t != enclosure_type::bandpass4) out.radiators.push_back({0, -1});
+  if (ported) {
+    RETURN_IF_ERROR(shape_port(e, vb, out.port_shape, warnings));
+    const bool leaky = !e.Ql.given || std::isfinite(e.Ql.value);
+    s.n = leaky ? 2 : 1;
+    out.port = 1;
+    s.V[1] = INFINITY;
+    s.A[1] = out.port_shape.area * 1e4;
+    s.L[1] = out.port_shape.effective_length * 1e3;
+    out.radiators.push_back({1, -1});
+    if (leaky) {
+      // Ral = Ql / (wb Cab), Cab = Vb / (rho c^2): a resistance from the
+      // box to the room, here a duct of the piston's area without air.
+      const double ql = e.Ql.given ? e.Ql.value : 10;
+      out.leak = 2;
+      out.leak_resistance = ql * rho_c2 / (two_pi * out.port_shape.tuning * vb);
+      s.V[2] = INFINITY;
+      s.A[2] = d.sd * 1e4;
+      s.L[2] = 0;
+      s.C[2] = out.leak_resistance * d.sd * d.sd;
+      out.radiators.push_back({2, -1});
+    }
+    for (int i = s.n + 1; i <= 2 * s.n; ++i) {
+      s.A[i] = idle_duct_area_cm2;
+      s.L[i] = idle_duct_length_mm;
+    }
+  }
+  const status built = build_network(s, d, suspension);
+  if (!built.ok())
+    return status::error("the design's values overflow the network (" + built.message + "): expected values a "
+                         "loudspeaker has");
+  return status::success();
+}
