@@ -16,9 +16,10 @@ void compare(const char* key, double given, double derived, double scale, const 
              std::vector<std::string>& warnings) {
   const double difference = std::fabs(given - derived) / derived;
   if (!(difference > 0.02)) return;
-  warnings.push_back(message("driver.%s = %.4g %s disagrees with %.4g %s from %s (%.0f %%): the design uses %.4g %s",
-                             key, given / scale, unit, derived / scale, unit, from, difference * 100, derived / scale,
-                             unit));
+  const std::string space = *unit ? " " : "";
+  warnings.push_back(message("driver.%s = %.4g%s%s disagrees with %.4g%s%s from %s (%.0f %%): the design uses %.4g%s%s",
+                             key, given / scale, space.c_str(), unit, derived / scale, space.c_str(), unit, from,
+                             difference * 100, derived / scale, space.c_str(), unit));
 }
 
 void warn_outside(const std::string& key, double si, const char* unit, double low, double high,
@@ -96,10 +97,12 @@ status complete_driver(const driver_sheet& in, driver_parameters& d, std::vector
   d.xmax = in.Xmax.given ? in.Xmax.value : 0;
   d.pe = in.Pe.given ? in.Pe.value : 0;
 
+  // What was typed, not what follows from it: one slip, one warning.
   warn_outside("driver.fs", d.fs, "Hz", 5, 5000, warnings);
-  warn_outside("driver.Mms", in.Mms.given ? in.Mms.value : d.mms, "g", 0.1, 2000, warnings);
-  warn_outside("driver.Sd", d.sd, "cm2", 1, 5000, warnings);
-  warn_outside("driver.Vas", in.Vas.given ? in.Vas.value : d.vas, "l", 0.01, 5000, warnings);
+  if (in.Mms.given) warn_outside("driver.Mms", in.Mms.value, "g", 0.1, 2000, warnings);
+  if (in.Sd.given) warn_outside("driver.Sd", in.Sd.value, "cm2", 1, 5000, warnings);
+  if (in.diameter.given) warn_outside("driver.diameter", in.diameter.value, "mm", 11, 800, warnings);
+  if (in.Vas.given) warn_outside("driver.Vas", in.Vas.value, "l", 0.01, 5000, warnings);
   warn_outside("driver.Re", d.re, "ohm", 0.5, 100, warnings);
   if (d.le > 0) warn_outside("driver.Le", d.le, "mH", 0, 20, warnings);
   if (d.xmax > 0) warn_outside("driver.Xmax", d.xmax, "mm", 0.1, 50, warnings);

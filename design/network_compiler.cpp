@@ -63,15 +63,16 @@ status shape_port(const enclosure_sheet& e, double vb, port_geometry& g, std::ve
     g.effective_length = c2 * g.area / (wb * wb * vb);
     g.physical_length = g.effective_length - g.end_correction;
     if (!(g.physical_length > 0)) {
-      // Leff = c^2 N A1 / (wb^2 Vb) against k sqrt(A1 / pi): the largest
-      // port and the smallest box whose port has a length.
-      const double a1_max = std::pow(k * wb * wb * vb / (c2 * e.ports), 2) / pi;
-      const double vb_min = c2 * g.area / (wb * wb * g.end_correction);
+      // Leff = c^2 N A1 / (wb^2 Vb) grows with the port's area A1 faster
+      // than its end correction k sqrt(A1 / pi): the smallest port and the
+      // largest box whose port has a length.
+      const double a1_min = std::pow(k * wb * wb * vb / (c2 * e.ports), 2) / pi;
+      const double vb_max = c2 * g.area / (wb * wb * g.end_correction);
       return status::error(message(
-          "a port of %g mm diameter tuning %g l to %g Hz would be %.1f mm long: expected a port of at most %.1f mm "
-          "diameter (%g cm2) or a box of at least %.3g l",
-          2 * g.radius * 1e3, vb * 1e3, e.fb.value, g.physical_length * 1e3, 2 * std::sqrt(a1_max / pi) * 1e3,
-          a1_max * 1e4, vb_min * 1e3));
+          "a port of %g mm diameter tuning %g l to %g Hz would be %.1f mm long: expected a port of more than %.1f mm "
+          "diameter (%.4g cm2) or a box of less than %.3g l",
+          2 * g.radius * 1e3, vb * 1e3, e.fb.value, g.physical_length * 1e3, 2 * std::sqrt(a1_min / pi) * 1e3,
+          a1_min * 1e4, vb_max * 1e3));
     }
   } else {
     g.physical_length = e.port_length.value;
