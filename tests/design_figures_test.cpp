@@ -47,6 +47,34 @@ TEST(DesignFigures, SensitivityFollowsTheReferenceEfficiency) {
   }
 }
 
+// Qes from Qts and Qms: 1 / Qes = 1 / Qts - 1 / Qms.
+TEST(DesignFigures, QesFollowsFromQtsAndQms) {
+  const design_result r = compute(
+      "[driver]\nfs = \"28 Hz\"\nQms = 4.5\nQts = 0.38\nVas = \"58 l\"\nSd = \"220 cm2\"\nRe = \"5.6 ohm\"\n"
+      "[enclosure]\ntype = \"baffle\"\n",
+      {100});
+  EXPECT_NEAR(value(r, "Qes"), 1 / (1 / 0.38 - 1 / 4.5), 1e-12);
+  EXPECT_NEAR(value(r, "Qts"), 0.38, 1e-12);
+}
+
+// A positive voltage moves the cone outward: in the passband of every
+// enclosure the pressure is in phase with the voltage, and so is the
+// bandpass4's at the centre of its band, where its port breathes out as
+// the cone moves into the front chamber.
+TEST(DesignFigures, PressureInPhaseWithTheVoltageInThePassband) {
+  const std::string closed = woofer + "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\n";
+  const std::string vented =
+      woofer + "[enclosure]\ntype = \"vented\"\nVb = \"50 l\"\nfb = \"32 Hz\"\nport_diameter = \"75 mm\"\n";
+  for (const std::string& design : {closed, vented}) EXPECT_NEAR(compute(design, {400}).points[0].phase, 0, 20);
+  const design_result band =
+      compute(woofer + "[enclosure]\ntype = \"bandpass4\"\nVr = \"20 l\"\nVb = \"30 l\"\nfb = \"55 Hz\"\n"
+                       "port_diameter = \"75 mm\"\nQl = inf\n");
+  const design_point* top = &band.points[0];
+  for (const design_point& p : band.points)
+    if (p.spl > top->spl) top = &p;
+  EXPECT_NEAR(top->phase, 0, 30) << top->frequency;
+}
+
 TEST(DesignFigures, ClosedBoxResonanceAndQ) {
   for (double vb : {10.0, 30.0, 120.0}) {
     const design_result r = compute(woofer + "[enclosure]\ntype = \"closed\"\nVb = \"" + message("%g", vb) + " l\"\n");

@@ -35,7 +35,8 @@ TEST(DesignUnits, EveryUnitConvertsToSI) {
   } cases[] = {
       {"28 Hz", dimension::frequency, 28},       {"1.2kHz", dimension::frequency, 1200},
       {"38 g", dimension::mass, 0.038},          {"0.038 kg", dimension::mass, 0.038},
-      {"58 l", dimension::volume, 0.058},        {"0.058 m3", dimension::volume, 0.058},
+      {"58 l", dimension::volume, 0.058},        {"58 L", dimension::volume, 0.058},
+      {"0.058 m3", dimension::volume, 0.058},
       {"500 cm3", dimension::volume, 5e-4},      {"1 ft3", dimension::volume, 0.028316846592},
       {"220 cm2", dimension::area, 0.022},       {"0.022 m2", dimension::area, 0.022},
       {"10 in2", dimension::area, 0.0064516},    {"75 mm", dimension::length, 0.075},
@@ -68,6 +69,8 @@ TEST(DesignFile, BadInputIsOneLineNamingTheKey) {
       {woofer + "Qtss = 0.38\n[enclosure]\ntype = \"baffle\"\n", "box.toml: unknown key driver.Qtss: did you mean driver.Qts?"},
       {woofer + "[enclosures]\ntype = \"baffle\"\n", "box.toml: unknown table or key enclosures: did you mean [enclosure]?"},
       {woofer + "[enclosure]\ntype = \"vented\nVb = \"30 l\"\n", "box.toml: line 9: "},
+      {woofer + "[enclosure]\ntype = \"vented\"\nports = 0\n",
+       "box.toml: enclosure.ports: expected a whole number from 1 to 1000"},
       {woofer + "[enclosure]\ntype = \"sealed\"\n",
        "box.toml: enclosure.type = \"sealed\": expected closed | vented | bandpass4 | baffle"},
       {woofer + "[enclosure]\ntype = \"closed\"\n", "error: enclosure.Vb is missing: a closed box needs it"},
