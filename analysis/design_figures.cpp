@@ -4,22 +4,29 @@
 
 #include "model/enclosure.h"
 
-namespace {
-
 double degrees(complex z) { return std::atan2(z.imag(), z.real()) * 180 / pi; }
 
-}  // namespace
+radiated_flow radiated(const model_state& s, const steady_point& p, const std::vector<radiator>& radiators) {
+  const complex i_w(0, p.w);
+  radiated_flow flow;
+  for (const radiator& r : radiators) {
+    const double area_m2 = s.A[r.element] * 1e-4 * r.outward;
+    flow.U += area_m2 * i_w * p.X[r.element];
+    flow.dU += area_m2 * (complex(0, 1) * p.X[r.element] + i_w * p.dX[r.element]);
+  }
+  return flow;
+}
+
+complex far_field_pressure(double w, complex U, const listening_point& at) {
+  return complex(0, w) * rho * U / ((at.full_space ? 4 : 2) * pi * at.distance);
+}
 
 design_row design_figures(const model_state& s, const steady_point& p, const listening_point& at) {
-  const complex i_w(0, p.w);
-  complex U = 0, dU = 0;  // radiated volume velocity and its derivative in w
-  for (int i = 0; i < s.ND; ++i) {
-    if (!radiates(s, i)) continue;
-    const double area_m2 = s.A[i] * 1e-4;
-    U += area_m2 * i_w * p.X[i];
-    dU += area_m2 * (complex(0, 1) * p.X[i] + i_w * p.dX[i]);
-  }
-  const complex pressure = i_w * rho * U / ((at.full_space ? 4 : 2) * pi * at.distance);
+  std::vector<radiator> radiators;
+  for (int i = 0; i < s.ND; ++i)
+    if (radiates(s, i)) radiators.push_back({i, 1});
+  const auto [U, dU] = radiated(s, p, radiators);
+  const complex pressure = far_field_pressure(p.w, U, at);
   // The force drive gives peak amplitudes, the coil's rms voltage rms ones.
   const bool coil = p.coil;
   const double to_rms = coil ? 1 : 1 / std::sqrt(2.0), to_peak = coil ? std::sqrt(2.0) : 1;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/steady_state.h"
+#include "model/enclosure.h"
 #include "util/status.h"
 
 // Where the pressure is taken: r metres away, into half space (2 pi: a box
@@ -15,6 +16,20 @@ struct listening_point {
   double distance = 1;
   bool full_space = false;
 };
+
+// The volume velocity the radiators put into the room, sum of outward x
+// area x i w X, and its derivative in w (for the group delay).
+struct radiated_flow {
+  complex U;
+  complex dU;
+};
+radiated_flow radiated(const model_state& s, const steady_point& p, const std::vector<radiator>& radiators);
+
+// p = i w rho U / (2 pi r) in half space, / (4 pi r) in full space.
+complex far_field_pressure(double w, complex U, const listening_point& at);
+
+// The phase of z in degrees, -180..180.
+double degrees(complex z);
 
 struct design_row {
   double frequency = 0;               // Hz

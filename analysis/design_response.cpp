@@ -6,19 +6,14 @@
 
 design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency) {
   const steady_point p = solve_steady_state(s, frequency, &drive.coil);
-  const complex i_w(0, p.w);
-  complex U = 0, dU = 0;  // outward volume velocity, rms, and its derivative in w
-  for (const radiator& r : drive.radiators) {
-    const double area = s.A[r.element] * 1e-4 * r.outward;
-    U += area * i_w * p.X[r.element];
-    dU += area * (complex(0, 1) * p.X[r.element] + i_w * p.dX[r.element]);
-  }
-  const complex pressure = i_w * rho * U / ((drive.at.full_space ? 4 : 2) * pi * drive.at.distance);
+  // Rms amplitudes: the coil's voltage is rms.
+  const auto [U, dU] = radiated(s, p, drive.radiators);
+  const complex pressure = far_field_pressure(p.w, U, drive.at);
   const double peak = std::sqrt(2.0);
   design_point d;
   d.frequency = frequency;
   d.spl = 20 * std::log10(std::abs(pressure) / 20e-6);
-  d.phase = std::arg(pressure / p.drive) * 180 / pi;
+  d.phase = degrees(pressure / p.drive);
   d.group_delay_ms = -(dU / U).imag() * 1000;
   d.excursion_mm = std::abs(p.X[0]) * peak * 1000;
   if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak;

@@ -24,8 +24,8 @@ status write_response_table(const std::string& path, const std::vector<design_po
   out.put(port ? ",port_velocity[m/s]\n" : "\n");
   for (const design_point& p : points) {
     out.put_fixed(p.frequency);
-    const double z_phase = std::arg(p.impedance) * 180 / pi;
-    for (double v : {p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance), z_phase, p.max_spl,
+    for (double v : {p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance), degrees(p.impedance),
+                     p.max_spl,
                      p.max_voltage}) {
       out.put(',');
       out.put_fixed(v);
@@ -98,14 +98,15 @@ status emit_parameters(const std::string& dir, const design_file& file, const dr
   RETURN_IF_ERROR(ensure_folder(dir));
   const output_set outputs({parameters, answers});
   RETURN_IF_ERROR(outputs.check_replaceable());
-  text_file out;
-  RETURN_IF_ERROR(out.open(output_set::working_name(parameters)));
-  out.put(text);
-  RETURN_IF_ERROR(out.close());
-  RETURN_IF_ERROR(out.open(output_set::working_name(answers)));
-  out.put(message("0\n1\n0\n%d\n", frequency));
-  RETURN_IF_ERROR(out.close());
-  const status committed = outputs.commit();
-  if (!committed.ok()) outputs.discard();
-  return committed;
+  const auto write = [](const std::string& path, const std::string& content) {
+    text_file out;
+    RETURN_IF_ERROR(out.open(output_set::working_name(path)));
+    out.put(content);
+    return out.close();
+  };
+  status written = write(parameters, text);
+  if (written.ok()) written = write(answers, message("0\n1\n0\n%d\n", frequency));
+  if (written.ok()) written = outputs.commit();
+  if (!written.ok()) outputs.discard();
+  return written;
 }

@@ -1,8 +1,6 @@
 #include "control/model_inputs.h"
 
 #include "control/run_files.h"
-#include "model/element_properties.h"
-#include "model/matrix_assembly.h"
 #include "model/network_checks.h"
 #include "model/parameters.h"
 #include "util/message.h"
@@ -39,12 +37,4 @@ status load_model(model_state& s, const reporter& report) {
   return status::success();
 }
 
-status derive_checked_properties(model_state& s) {
-  derive_element_properties(s);
-  RETURN_IF_ERROR(check_chamber_stiffnesses(s));
-  RETURN_IF_ERROR(check_recursion_divisors(s));
-  assemble_matrices(s);
-  const status finite = check_finite_network(s);
-  if (!finite.ok()) return status::error(message("%s: %s", parameter_file_name, finite.message.c_str()));
-  return status::success();
-}
+status derive_checked_properties(model_state& s) { return derive_checked_network(s); }

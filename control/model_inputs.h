@@ -12,5 +12,5 @@ status load_model(model_state& s, const reporter& report);
 
 // Derives the element properties for the delta already set, assembles the
 // matrices and checks that the recursion and the steady state can use them:
-// every number finite.
+// every number finite. The matrices need no assembling after it.
 status derive_checked_properties(model_state& s);

@@ -8,7 +8,6 @@
 #include "control/run_checks.h"
 #include "control/run_files.h"
 #include "control/setup_console.h"
-#include "model/matrix_assembly.h"
 #include "simulation/simulation_run.h"
 #include "util/folder_lock.h"
 #include "util/output_set.h"
@@ -36,7 +35,6 @@ status simulate_and_analyse(model_state& s, const reporter& report) {
   if (s.seqsw != 1) write_sequential_header(s);
 
   print_element_tables(s);
-  assemble_matrices(s);
   print_matrices_ready();
   warn(report, instability_warning(s));
   if (s.seqsw != 1) warn(report, aliasing_warning(s));

@@ -12,7 +12,6 @@
 #include "control/model_inputs.h"
 #include "control/run_timing.h"
 #include "model/enclosure.h"
-#include "model/matrix_assembly.h"
 #include "model/natural_frequencies.h"
 #include "util/message.h"
 
@@ -111,7 +110,6 @@ status run(model_state& s, const steady_options& o, std::FILE* answers, const re
   // The element checks of a sequential sweep, whose response this overlays.
   RETURN_IF_ERROR(time_sequential(s));
   RETURN_IF_ERROR(derive_checked_properties(s));
-  assemble_matrices(s);
   print_natural_frequencies(s);
   print_enclosure(s, o);
   // The response and element files overlay the sweep, so they stay driven

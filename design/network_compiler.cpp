@@ -3,8 +3,6 @@
 #include <cmath>
 
 #include "design/units.h"
-#include "model/element_properties.h"
-#include "model/matrix_assembly.h"
 #include "model/network_checks.h"
 #include "model/parameters.h"
 #include "util/message.h"
@@ -112,11 +110,7 @@ status build_network(model_state& s, const driver_parameters& d, double suspensi
   s.division = 100;
   s.delta = 1e-4;  // the damping terms of the recursion need a step; the steady state does not
   RETURN_IF_ERROR(derive_piston(s));
-  derive_element_properties(s);
-  RETURN_IF_ERROR(check_chamber_stiffnesses(s));
-  RETURN_IF_ERROR(check_recursion_divisors(s));
-  assemble_matrices(s);
-  return check_finite_network(s);
+  return derive_checked_network(s);
 }
 
 }  // namespace
@@ -171,8 +165,13 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
     }
   }
   const status built = build_network(s, d, suspension);
-  if (!built.ok())
-    return status::error("the design's values overflow the network (" + built.message + "): expected values a "
+  if (!built.ok()) {
+    // The checks speak of the parameter file this design never had.
+    std::string detail = built.message;
+    const std::string file = std::string(parameter_file_name) + ": ";
+    if (detail.compare(0, file.size(), file) == 0) detail.erase(0, file.size());
+    return status::error("the design's values overflow the network (" + detail + "): expected values a "
                          "loudspeaker has");
+  }
   return status::success();
 }

@@ -3,7 +3,10 @@
 #include <cmath>
 #include <vector>
 
+#include "model/element_properties.h"
+#include "model/matrix_assembly.h"
 #include "model/natural_frequencies.h"
+#include "model/parameters.h"
 #include "util/message.h"
 
 namespace {
@@ -73,6 +76,16 @@ status check_matrices(const model_state& s) {
 status check_finite_network(const model_state& s) {
   RETURN_IF_ERROR(check_elements(s));
   return check_matrices(s);
+}
+
+status derive_checked_network(model_state& s) {
+  derive_element_properties(s);
+  RETURN_IF_ERROR(check_chamber_stiffnesses(s));
+  RETURN_IF_ERROR(check_recursion_divisors(s));
+  assemble_matrices(s);
+  const status finite = check_finite_network(s);
+  if (!finite.ok()) return status::error(message("%s: %s", parameter_file_name, finite.message.c_str()));
+  return status::success();
 }
 
 int massless_stiff_element(const model_state& s) {

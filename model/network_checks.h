@@ -14,6 +14,12 @@
 // The detail does not name the file the values came from.
 status check_finite_network(const model_state& s);
 
+// For the parameter file's values and delta: derives the element
+// properties, assembles the matrices and runs every check on them (chamber
+// stiffnesses, recursion divisors, every number finite). Call once: the
+// volumes are converted in place. Details name parameters.txt's values.
+status derive_checked_network(model_state& s);
+
 // The first element without mass that feels a stiffness, or -1. Such an
 // element has no finite highest frequency: the central difference grows on
 // it at any time step.
