@@ -7,6 +7,7 @@
 #include "analysis/signal_reader.h"
 #include "simulation/signal_file.h"
 #include "util/message.h"
+#include "util/ordered_parallel.h"
 #include "util/output_set.h"
 
 spectrum_row spectrum_row_of(double frequency, double re, double im) {
@@ -38,7 +39,7 @@ void write_current_bin(const model_state& s, text_file& out) {
 
 }  // namespace
 
-void evaluate_bin(model_state& s, int j) {
+bin_sums sum_bin(const model_state& s, int j) {
   const int ndps = s.ndps;
   const double* weight = s.wave_weight.data();
   const double bin_step = j * s.delta_dft;
@@ -50,13 +51,23 @@ void evaluate_bin(model_state& s, int j) {
     re = std::cos(a) * w + re;
     im = im - std::sin(a) * w;
   }
-  const spectrum_row row = spectrum_row_of(s.frequenza, re, im);
+  return {re, im};
+}
+
+namespace {
+
+void set_current_bin(model_state& s, bin_sums sums) {
+  const spectrum_row row = spectrum_row_of(s.frequenza, sums.re, sums.im);
   s.dftr = row.re;
   s.dfti = row.im;
   s.phase = row.phase;
   s.dftp = row.pa;
   s.dftl = row.spl;
 }
+
+}  // namespace
+
+void evaluate_bin(model_state& s, int j) { set_current_bin(s, sum_bin(s, j)); }
 
 status dft(model_state& s) {
   RETURN_IF_ERROR(read_signal_header(s, true));
@@ -80,18 +91,22 @@ status dft(model_state& s) {
   s.dft_output.put(spectrum_header);
   s.progress = -1;
   s.hf = s.hf * s.t_window;
-  for (int j = 0; j <= s.hf; ++j) {
-    s.frequenza = static_cast<double>(j) / s.t_window;
-    s.progress = s.progress + 1;
-    if (s.progress == 100) {
-      std::printf("%d of %d steps done.\n", j, s.hf);
-      s.progress = 0;
-    }
-    evaluate_bin(s, j);
-    write_current_bin(s, s.dft_output);
-    RETURN_IF_ERROR(check_not_interrupted(s.signals));
-    RETURN_IF_ERROR(s.dft_output.write_status());
-  }
+  // The bins are independent: they are summed on the worker threads and
+  // written here in order, each as one thread would write it.
+  RETURN_IF_ERROR(for_each_in_order<bin_sums>(
+      s.hf + 1, s.threads, [&s](int j) { return sum_bin(s, j); },
+      [&s](int j, bin_sums sums) {
+        s.frequenza = static_cast<double>(j) / s.t_window;
+        s.progress = s.progress + 1;
+        if (s.progress == 100) {
+          std::printf("%d of %d steps done.\n", j, s.hf);
+          s.progress = 0;
+        }
+        set_current_bin(s, sums);
+        write_current_bin(s, s.dft_output);
+        RETURN_IF_ERROR(check_not_interrupted(s.signals));
+        return s.dft_output.write_status();
+      }));
   release_signal(s);
   RETURN_IF_ERROR(s.dft_output.close());
   std::puts("DFT has been completed.");

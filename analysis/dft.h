@@ -25,6 +25,13 @@ spectrum_row spectrum_row_of(double frequency, double re, double im);
 // "frequency,SPL,phase,Pa,Re,Im" and a line end.
 void write_spectrum_row(text_file& out, const spectrum_row& row);
 
+// The sums of bin j over the weighted samples; reads s only, so that bins
+// can be summed side by side.
+struct bin_sums {
+  double re, im;
+};
+bin_sums sum_bin(const model_state& s, int j);
+
 // Sets dftr, dfti, phase, dftp and dftl for bin j of wave.
 void evaluate_bin(model_state& s, int j);
 

@@ -57,10 +57,10 @@ status one_time_tail(model_state& s) {
   return analyse(s, dft);
 }
 
-status sequential_tail(model_state& s) {
+status sequential_tail(model_state& s, history_pipeline& histories) {
   for (s.fseq = s.fsmin; s.fseq <= s.fsmax; ++s.fseq) {
     s.F = s.fseq;
-    RETURN_IF_ERROR(results(s));
+    RETURN_IF_ERROR(results(s, histories));
     RETURN_IF_ERROR(analyse(s, point_dft));
   }
   return status::success();
@@ -70,9 +70,9 @@ status sequential_tail(model_state& s) {
 
 void write_sequential_header(model_state& s) { s.dft_seqoutput.put(spectrum_header); }
 
-status run_processing_tail(model_state& s) {
+status run_processing_tail(model_state& s, history_pipeline& histories) {
   // An answer other than 0 and 1 got the sequential set-up but ends here
   // with the one-time tail.
   if (s.seqsw != 0) return one_time_tail(s);
-  return sequential_tail(s);
+  return sequential_tail(s, histories);
 }

@@ -4,10 +4,11 @@
 #pragma once
 
 #include "model/model_state.h"
+#include "simulation/history_pipeline.h"
 #include "util/status.h"
 
 // The frequency-response header, written at set-up when seqsw != 1.
 void write_sequential_header(model_state& s);
 
 // Runs the tail: one-time for every seqsw other than 0.
-status run_processing_tail(model_state& s);
+status run_processing_tail(model_state& s, history_pipeline& histories);

@@ -8,6 +8,7 @@
 #include "control/run_checks.h"
 #include "control/run_files.h"
 #include "control/setup_console.h"
+#include "simulation/history_pipeline.h"
 #include "simulation/simulation_run.h"
 #include "util/folder_lock.h"
 #include "util/output_set.h"
@@ -39,8 +40,12 @@ status simulate_and_analyse(model_state& s, const reporter& report) {
   warn(report, instability_warning(s));
   if (s.seqsw != 1) warn(report, aliasing_warning(s));
 
-  RETURN_IF_ERROR(results(s));
-  RETURN_IF_ERROR(run_processing_tail(s));
+  // The histories' worker (if any) formats while the analysis and the
+  // following runs go on; its files are handed back before they close.
+  history_pipeline histories(s);
+  RETURN_IF_ERROR(results(s, histories));
+  RETURN_IF_ERROR(run_processing_tail(s, histories));
+  RETURN_IF_ERROR(histories.finish());
   return close_run_files(s);
 }
 
@@ -53,6 +58,7 @@ status run(model_state& s, std::FILE* answers, const reporter& report) {
   RETURN_IF_ERROR(read_inputs(s, answers, report));
   const output_set outputs(run_output_names(&s));
   RETURN_IF_ERROR(outputs.check_replaceable());
+  warn(report, kept_histories_warning(s));
 
   const signal_guard signals;
   s.signals = &signals;
@@ -69,7 +75,9 @@ status run(model_state& s, std::FILE* answers, const reporter& report) {
 
 }  // namespace
 
-status run_simulation_program(std::FILE* answers, const reporter& report) {
+status run_simulation_program(std::FILE* answers, const sim_options& options, const reporter& report) {
   auto s = std::make_unique<model_state>();
+  s->threads = options.threads;
+  s->write_histories = options.histories;
   return run(*s, answers, report);
 }

@@ -1,5 +1,7 @@
 #include "control/run_files.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -31,7 +33,8 @@ status open_parameter_file(model_state& s) {
 }
 
 std::vector<std::string> run_output_names(const model_state* s) {
-  std::vector<std::string> names(std::begin(history_names), std::end(history_names));
+  std::vector<std::string> names;
+  if (!s || s->write_histories) names.assign(std::begin(history_names), std::end(history_names));
   for (const char* name : {run_parameters_name, matrix_report_name, response_name, signal_file_name}) {
     names.push_back(name);
   }
@@ -40,9 +43,21 @@ std::vector<std::string> run_output_names(const model_state* s) {
   return names;
 }
 
+std::string kept_histories_warning(const model_state& s) {
+  if (s.write_histories) return "";
+  std::string kept;
+  for (const char* name : history_names) {
+    if (access(name, F_OK) != 0) continue;
+    kept += kept.empty() ? "" : ", ";
+    kept += name;
+  }
+  if (kept.empty()) return "";
+  return message("without histories, the earlier %s stay as they are: they are not this run's", kept.c_str());
+}
+
 status create_output_files(model_state& s) {
   text_file* histories[] = {&s.displacement, &s.displacement_n, &s.velocity, &s.velocity_n};
-  for (int i = 0; i < 4; ++i) RETURN_IF_ERROR(open_working(*histories[i], history_names[i]));
+  for (int i = 0; i < 4 && s.write_histories; ++i) RETURN_IF_ERROR(open_working(*histories[i], history_names[i]));
   RETURN_IF_ERROR(open_working(s.dft_params, run_parameters_name));
   RETURN_IF_ERROR(open_working(s.matrix, matrix_report_name));
   return open_working(s.dft_seqoutput, response_name);

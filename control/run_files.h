@@ -13,8 +13,13 @@ status open_parameter_file(model_state& s);
 
 // Every file a run of this mode leaves: the four histories, the run
 // parameters, the matrix report, the frequency response, the signal and,
-// in one-time processing, the spectrum. Without a mode: every one.
+// in one-time processing, the spectrum; the histories only when written.
+// Without a mode: every one.
 std::vector<std::string> run_output_names(const model_state* s = nullptr);
+
+// Without histories: the earlier histories that stay beside this run's
+// files, named in a warning (empty when there are none).
+std::string kept_histories_warning(const model_state& s);
 
 // Creates (or truncates) the seven files that live for the whole run
 // under their working names.

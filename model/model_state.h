@@ -55,6 +55,11 @@ struct model_state {
   element_matrix MK{};  // 2 (2M - delta^2 K), kg
   element_matrix Q{};   // iteration matrix: row i of MK divided by MP[i]
 
+  // How the run is carried out, fixed by the command line and the
+  // environment before the dialogue; the thread count changes no byte.
+  int threads = 1;              // threads for the history files and the transform
+  bool write_histories = true;  // false: the four histories are not written
+
   // Run configuration, fixed by the dialogue.
   int vvso = 0;        // vector sum option: 0 sums every element, else leaves the internal ducts out
   int seqsw = 0;       // processing mode as answered: 1 one-time, 0 sequential sweep

@@ -75,15 +75,37 @@ void put_row(text_file& out, double first, double second, int nd, ElementValue v
 
 }  // namespace
 
+void write_history_file_row(text_file& out, history which, const history_row& row) {
+  switch (which) {
+    case history::displacement:
+      put_row(
+          out, row.time, row.force, row.nd, [&](int i) { return row.x[i] * 1000; }, nullptr);
+      break;
+    case history::displacement_n:
+      put_row(
+          out, row.time, row.sumx, row.nd, [&](int i) { return row.x[i] * row.R[i] * 1000; }, &row.force);
+      break;
+    case history::velocity:
+      put_row(
+          out, row.time, row.force, row.nd, [&](int i) { return row.v[i]; }, nullptr);
+      break;
+    case history::velocity_n:
+      put_row(
+          out, row.time, row.sumv, row.nd, [&](int i) { return row.v[i] * row.R[i]; }, &row.force);
+      break;
+  }
+}
+
+text_file& history_file(model_state& s, history which) {
+  text_file* files[] = {&s.displacement, &s.displacement_n, &s.velocity, &s.velocity_n};
+  return *files[static_cast<int>(which)];
+}
+
+history_row current_history_row(const model_state& s) {
+  return {s.tempo, s.forte, s.sumx, s.sumv, s.xc, s.vc, s.R, s.ND};
+}
+
 void write_history_row(model_state& s) {
-  const int nd = s.ND;
-  const double t = s.tempo, f = s.forte;
-  put_row(
-      s.displacement, t, f, nd, [&](int i) { return s.xc[i] * 1000; }, nullptr);
-  put_row(
-      s.displacement_n, t, s.sumx, nd, [&](int i) { return s.xc[i] * s.R[i] * 1000; }, &f);
-  put_row(
-      s.velocity, t, f, nd, [&](int i) { return s.vc[i]; }, nullptr);
-  put_row(
-      s.velocity_n, t, s.sumv, nd, [&](int i) { return s.vc[i] * s.R[i]; }, &f);
+  const history_row row = current_history_row(s);
+  for (history which : all_histories) write_history_file_row(history_file(s, which), which, row);
 }

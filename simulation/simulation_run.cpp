@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "simulation/history_files.h"
+#include "simulation/history_pipeline.h"
 #include "simulation/signal_file.h"
 #include "simulation/time_stepping.h"
 #include "util/output_set.h"
@@ -10,20 +11,19 @@
 namespace {
 
 // A run stops at the first failed write or interruption it sees; it looks
-// every 1024 steps, a few milliseconds at most.
-status check_going(model_state& s) {
+// every 256 steps, so that with the rows still queued for the worker it
+// stops within 1024 steps of a failed write.
+status check_going(const model_state& s, const history_pipeline& histories) {
   RETURN_IF_ERROR(check_not_interrupted(s.signals));
-  for (const text_file* f : {&s.dft_v, &s.displacement, &s.displacement_n, &s.velocity, &s.velocity_n}) {
-    RETURN_IF_ERROR(f->write_status());
-  }
-  return status::success();
+  RETURN_IF_ERROR(s.dft_v.write_status());
+  return histories.write_status();
 }
 
 }  // namespace
 
-status results(model_state& s) {
+status results(model_state& s, history_pipeline& histories) {
   RETURN_IF_ERROR(s.dft_v.open(output_set::working_name(signal_file_name)));
-  if (s.seqsw == 1) write_history_headers(s);
+  if (s.seqsw == 1 && s.write_histories) write_history_headers(s);
   s.dft_v.put_int(s.n_rows);
   s.dft_v.put('\n');
   s.dft_v.put_fixed(s.delta);
@@ -32,16 +32,13 @@ status results(model_state& s) {
 
   for (int k = 0; k <= s.n_rows; ++k) {
     advance(s, k);
-    write_history_row(s);
+    if (s.write_histories) histories.record();
     shift_state(s);
     s.dft_v.put_fixed(s.sumv);
     s.dft_v.put('\n');
-    if ((k & 1023) == 1023) RETURN_IF_ERROR(check_going(s));
+    if ((k & 255) == 255) RETURN_IF_ERROR(check_going(s, histories));
   }
-
   RETURN_IF_ERROR(s.dft_v.close());
-  for (text_file* history : {&s.displacement, &s.displacement_n, &s.velocity, &s.velocity_n}) {
-    RETURN_IF_ERROR(history->flush());
-  }
+  RETURN_IF_ERROR(histories.end_of_run());
   return check_not_interrupted(s.signals);
 }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "model/model_state.h"
+#include "simulation/history_pipeline.h"
 #include "util/status.h"
 
 // Runs from the state the previous run left (rest after assembly); in
 // one-time processing (seqsw 1) with the history headers and a progress
-// line. Fails when a file cannot be written.
-status results(model_state& s);
+// line. The rows go into the histories through `histories`. Fails when a
+// file cannot be written.
+status results(model_state& s, history_pipeline& histories);

@@ -54,7 +54,9 @@ TEST(DesignProgram, ShippedDesigns) {
     const auto summary = summary_of(dir.file(std::string("out/") + c.name + "_summary.csv"));
     for (const auto& [quantity, expected] : c.figures)
       EXPECT_NEAR(summary.at(quantity), expected, 1e-3 * expected) << c.name << " " << quantity;
-    if (have_gnuplot()) EXPECT_TRUE(file_exists(dir.file(std::string("out/") + c.name + ".png"))) << c.name;
+    if (have_gnuplot()) {
+      EXPECT_TRUE(file_exists(dir.file(std::string("out/") + c.name + ".png"))) << c.name;
+    }
   }
 }
 

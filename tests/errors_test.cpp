@@ -2,6 +2,7 @@
 // error, a non-zero status, and either the earlier run's files exactly as
 // they were or the complete set of the new run, never a mix.
 #include <gtest/gtest.h>
+#include <fnmatch.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -162,8 +163,9 @@ TEST(Faults, EarlierFilesWholeOrNewSetComplete) {
        "acoustic_sim: cannot replace dft_sequential_calculation_result.csv: it is read-only\n"},
       {"a folder where a working file goes", "mkdir -p dftv.txt.incomplete/kept", sim, "> .out", 1,
        "acoustic_sim: cannot create dftv.txt.incomplete: Is a directory\n"},
-      {"files limited to 100 kB", "", "trap '' XFSZ; ulimit -f 200; " + sim, "> .out", 1,
-       "acoustic_sim: cannot write x_vectors.csv.incomplete: File too large\n"},
+      {"files limited to 100 kB", "", "ulimit -f 200; " + sim, "> .out", 1,
+       // whichever history reaches the limit first, on either thread
+       "acoustic_sim: cannot write *_vectors.csv.incomplete: File too large\n"},
       {"leftovers of a killed run", "touch x_vectors.csv.incomplete dft_result.csv.incomplete", sim, "> .out", 0, ""},
       {"an output linked to /dev/full", "rm v_vectors.csv && ln -s /dev/full v_vectors.csv", sim, "> .out", 0, ""},
       {"a full console", "", sim, "> /dev/full", 1, "acoustic_sim: cannot write to standard output\n"},
@@ -180,7 +182,7 @@ TEST(Faults, EarlierFilesWholeOrNewSetComplete) {
     const std::string before = snapshot(dir);
     const program_run r = run_in(dir.path(), c.command, sine_50, c.redirect);
     EXPECT_EQ(r.exit_code, c.exit_code) << c.name;
-    EXPECT_EQ(r.err, c.err) << c.name;
+    EXPECT_TRUE(fnmatch(c.err.c_str(), r.err.c_str(), 0) == 0) << c.name << ": " << r.err;
     const bool complete = c.err.empty() || c.err.find("standard output") != std::string::npos;
     EXPECT_TRUE(snapshot(dir) == (complete ? snapshot(undisturbed) : before)) << c.name;
     if (c.command[0] == '{') {

@@ -41,18 +41,27 @@ TEST(Excitation, ForceOfEachKindByHand) {
 }
 
 // Histories on a full disk: the run stops within 1024 steps of the first
-// failed write (a buffer of 64 KiB fills in a few hundred steps), not after
-// all 100001.
+// failed write (a buffer of 64 KiB holds at most 65536 / 30 rows of this
+// network), not after all 100001.
+// The same with the histories' worker, whose files alone fail.
 TEST(SimulationRun, StopsAtTheFirstFailedWrite) {
-  scratch_dir dir;
-  auto s = build_model(closed_box, 1e-4);
-  s->F = 50;
-  s->n_rows = 100000;
-  for (text_file* f : {&s->displacement, &s->displacement_n, &s->velocity, &s->velocity_n})
-    ASSERT_TRUE(f->open("/dev/full").ok());
-  const status outcome = results(*s);
-  EXPECT_EQ(outcome.message, "cannot write /dev/full: No space left on device");
-  EXPECT_LT(s->tempo, 2048 * 1e-4);
+  for (int threads : {1, 2}) {
+    for (bool only_workers_files : {false, true}) {
+      scratch_dir dir;
+      auto s = build_model(closed_box, 1e-4);
+      s->F = 50;
+      s->n_rows = 100000;
+      s->threads = threads;
+      for (text_file* f : {&s->displacement, &s->displacement_n, &s->velocity, &s->velocity_n}) {
+        const bool fails = !only_workers_files || f != &s->displacement;
+        ASSERT_TRUE(f->open(fails ? "/dev/full" : dir.file("x.csv")).ok());
+      }
+      history_pipeline histories(*s);
+      const status outcome = results(*s, histories);
+      EXPECT_EQ(outcome.message, "cannot write /dev/full: No space left on device") << threads;
+      EXPECT_LT(s->tempo, (65536 / 30 + 1024) * 1e-4) << threads << only_workers_files;
+    }
+  }
 }
 
 }  // namespace

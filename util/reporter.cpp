@@ -16,7 +16,10 @@ void reporter::guard_console() {
       close(null);
     }
   }
+  // A closed pipe and a file-size limit are failed writes, reported as
+  // such with the file's name, not signals that kill the run silently.
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 void reporter::warning(const std::string& detail) const {

@@ -16,7 +16,8 @@ class reporter {
 
   // Call first: puts /dev/null where standard input, output or error is
   // closed (so that no output file can take their place) and lets writes
-  // to a vanished pipe fail instead of killing the program.
+  // to a vanished pipe or beyond a file-size limit (ulimit -f) fail with
+  // EPIPE or EFBIG instead of killing the program.
   void guard_console();
 
   void warning(const std::string& detail) const;

@@ -1,22 +1,33 @@
 #include "util/token_reader.h"
 
-#include <cctype>
+#include <cstdio>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
 #include "util/message.h"
 
+namespace {
+
+// White space as the C locale's isspace() has it.
+bool is_blank(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
 bool token_reader::next_token(std::string& text) {
   text.clear();
-  int c = std::getc(stream_);
-  while (c != EOF && std::isspace(c)) c = std::getc(stream_);
-  while (c != EOF && !std::isspace(c)) {
+  // One lock per token rather than one per character: a stream that a
+  // program with worker threads reads would otherwise take a lock for each.
+  flockfile(stream_);
+  int c = getc_unlocked(stream_);
+  while (c != EOF && is_blank(c)) c = getc_unlocked(stream_);
+  while (c != EOF && !is_blank(c)) {
     text.push_back(static_cast<char>(c));
-    if (text.size() > max_token_length) return true;  // no number is this long
-    c = std::getc(stream_);
+    if (text.size() > max_token_length) break;  // no number is this long
+    c = getc_unlocked(stream_);
   }
   if (c == EOF && std::ferror(stream_)) error_ = errno ? errno : EIO;
+  funlockfile(stream_);
   return !text.empty();
 }
 
