@@ -56,12 +56,7 @@ void history_pipeline::hand_over_block() {
   announce_change();
   // Too far ahead: write rather than wait, where a file is free.
   while (queued_.size() >= static_cast<std::size_t>(blocks_in_flight)) {
-    const task t = claim();
-    if (t.file >= 0) {
-      run(t, hold);
-    } else {
-      wait_for_change(hold);
-    }
+    write_or_wait(hold);
   }
   hold.unlock();
   filling_.resize(static_cast<std::size_t>(rows_per_block) * width_);
@@ -127,16 +122,20 @@ void history_pipeline::wait_for_change(std::unique_lock<std::mutex>& hold) {
   if (version_.load(std::memory_order_relaxed) == seen) changed_.wait(hold);
 }
 
+void history_pipeline::write_or_wait(std::unique_lock<std::mutex>& hold) {
+  const task t = claim();
+  if (t.file >= 0) {
+    run(t, hold);
+  } else {
+    wait_for_change(hold);
+  }
+}
+
 void history_pipeline::work() {
   std::unique_lock<std::mutex> hold(lock_);
   for (;;) {
     if (abandoning_ || (closing_ && queued_.empty())) return;
-    const task t = claim();
-    if (t.file >= 0) {
-      run(t, hold);
-    } else {
-      wait_for_change(hold);
-    }
+    write_or_wait(hold);
   }
 }
 
@@ -164,12 +163,7 @@ status history_pipeline::finish() {
     closing_ = true;
     announce_change();
     while (!queued_.empty()) {
-      const task t = claim();
-      if (t.file >= 0) {
-        run(t, hold);
-      } else {
-        wait_for_change(hold);
-      }
+      write_or_wait(hold);
     }
   }
   worker_.join();

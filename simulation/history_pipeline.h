@@ -75,6 +75,8 @@ class history_pipeline {
   // Under the lock: tells the other thread that the queue or a file moved
   // on; wait_for_change() returns once one did (or spuriously).
   void announce_change();
+  // Under the lock: writes a file's next block where one is free, or waits.
+  void write_or_wait(std::unique_lock<std::mutex>& hold);
   void wait_for_change(std::unique_lock<std::mutex>& hold);
   void work();
   void stop();
