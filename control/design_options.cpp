@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "design/units.h"
 #include "util/command_line.h"
 #include "util/message.h"
 #include "util/token_reader.h"
@@ -31,6 +32,42 @@ status parse_grid(const std::string& text, design_options& o) {
   return status::success();
 }
 
+// A quantity as typed, or a bare number in the documented unit.
+bool quantity_or_number(const std::string& text, dimension d, double& si) {
+  if (parse_real(text, si) == read_result::ok) return std::isfinite(si);
+  return parse_quantity(text, d, si).ok();
+}
+
+// "step", "impulse", "burst:FREQ:CYCLES" or "sine:FREQ:SECONDS".
+status parse_signal(const std::string& text, voltage_signal& signal) {
+  const auto bad = [&]() {
+    return status::error(message("option --transient is %s: expected step, impulse, burst:FREQ:CYCLES (e.g. "
+                                 "burst:40Hz:8) or sine:FREQ:SECONDS (e.g. sine:40Hz:2s), FREQ from 0 to 20 kHz, "
+                                 "CYCLES a whole number from 1 to 1000, SECONDS up to 60 s",
+                                 quoted(text).c_str()));
+  };
+  if (text == "step" || text == "impulse") {
+    signal.kind = text == "step" ? signal_kind::step : signal_kind::impulse;
+    return status::success();
+  }
+  const std::size_t first = text.find(':'), second = text.find(':', first + 1);
+  if (first == std::string::npos || second == std::string::npos) return bad();
+  const std::string kind = text.substr(0, first), frequency = text.substr(first + 1, second - first - 1),
+                    last = text.substr(second + 1);
+  if (kind != "burst" && kind != "sine") return bad();
+  signal.kind = kind == "burst" ? signal_kind::burst : signal_kind::sine;
+  if (!quantity_or_number(frequency, dimension::frequency, signal.frequency) || !(signal.frequency > 0) ||
+      signal.frequency > 20000)
+    return bad();
+  if (signal.kind == signal_kind::burst)
+    return parse_int(last, signal.cycles) == read_result::ok && signal.cycles >= 1 && signal.cycles <= 1000
+               ? status::success()
+               : bad();
+  return quantity_or_number(last, dimension::time, signal.seconds) && signal.seconds > 0 && signal.seconds <= 60
+             ? status::success()
+             : bad();
+}
+
 }  // namespace
 
 status parse_design_options(int argc, const char* const* argv, design_options& o) {
@@ -44,10 +81,25 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   app.add_option("--grid", grid, "FROM:TO:PER_OCTAVE, the logarithmic frequency grid in Hz (default 5:1000:48)");
   app.add_option("--emit-parameters", o.emit_dir,
                  "write parameters.txt and answers.txt there, so that acoustic_sim simulates the design");
+  std::string signal, duration;
+  app.add_option("--transient", signal,
+                 "step, impulse, burst:FREQ:CYCLES or sine:FREQ:SECONDS: the design driven through its coil in the "
+                 "time domain, written as NAME_transient.csv and NAME_transient.png");
+  app.add_option("--duration", duration, "the transient's record, e.g. 500ms (default: until it has settled, at most 2 s)");
   RETURN_IF_ERROR(parse_command_line(app, argc, argv, o.help));
   if (o.help) return status::success();
   if (o.design_path.empty()) return status::error("no design file: expected acoustic_design DESIGN.toml (see --help)");
   if (app.count("--grid") > 0) RETURN_IF_ERROR(parse_grid(grid, o));
+  if (app.count("--transient") > 0) {
+    RETURN_IF_ERROR(parse_signal(signal, o.signal));
+    o.transient = true;
+  }
+  if (app.count("--duration") > 0) {
+    if (!o.transient) return status::error("option --duration needs --transient: see --help");
+    if (!quantity_or_number(duration, dimension::time, o.duration) || !(o.duration > 0) || o.duration > 60)
+      return status::error(message("option --duration is %s: expected a time above 0 and up to 60 s, e.g. 500ms",
+                                   ::quoted(duration).c_str()));
+  }
   if (app.count("--out") > 0 && o.out_dir.empty()) return status::error("option --out is \"\": expected a folder");
   return status::success();
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "simulation/voltage_signal.h"
 #include "util/status.h"
 
 struct design_options {
@@ -14,6 +15,9 @@ struct design_options {
   double grid_to = 1000;      // Hz
   int grid_per_octave = 48;
   std::string emit_dir;       // empty: no parameter file
+  bool transient = false;     // --transient given
+  voltage_signal signal;      // its shape; the peak follows from the design's voltage
+  double duration = 0;        // s; 0: until the response has settled, at most 2 s
 };
 
 // With --help, prints the options and sets help. Fails with one line on an

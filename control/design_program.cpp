@@ -1,9 +1,6 @@
 #include "control/design_program.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -13,9 +10,11 @@
 #include "analysis/design_response.h"
 #include "control/design_files.h"
 #include "control/design_summary.h"
+#include "control/design_transient.h"
 #include "design/design_file.h"
 #include "design/driver.h"
 #include "design/network_compiler.h"
+#include "util/child_process.h"
 #include "util/message.h"
 #include "util/output_set.h"
 
@@ -55,39 +54,6 @@ std::string title_of(const design_file& file, const driver_parameters& d) {
                  file.voltage, file.distance, file.full_space ? "full" : "half");
 }
 
-// Runs the plot script without a shell; its one error line comes back.
-status draw(const std::string& plot, const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(plot.c_str()));
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  int pipe_fds[2];
-  if (pipe(pipe_fds) != 0) return status::error("cannot start acoustic_plot");
-  std::fflush(stdout);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipe_fds[1], 2);
-    const int null = ::open("/dev/null", O_WRONLY);
-    if (null >= 0) dup2(null, 1);
-    close(pipe_fds[0]);
-    execv(plot.c_str(), argv.data());
-    std::fprintf(stderr, "acoustic_plot: cannot run %s\n", plot.c_str());
-    _exit(127);
-  }
-  close(pipe_fds[1]);
-  std::string err;
-  char buffer[512];
-  ssize_t got;
-  while ((got = read(pipe_fds[0], buffer, sizeof buffer)) > 0) err.append(buffer, static_cast<std::size_t>(got));
-  close(pipe_fds[0]);
-  int raw = 0;
-  if (pid < 0 || waitpid(pid, &raw, 0) < 0 || !WIFEXITED(raw) || WEXITSTATUS(raw) != 0) {
-    while (!err.empty() && err.back() == '\n') err.pop_back();
-    return status::error(err.empty() ? "acoustic_plot failed" : err.substr(0, err.find('\n')));
-  }
-  return status::success();
-}
-
 void print_summary(const design_summary& summary) {
   for (const summary_row& r : summary.rows)
     std::printf("%-26s %.6g%s%s\n", r.quantity.c_str(), r.value, r.unit.empty() ? "" : " ", r.unit.c_str());
@@ -122,7 +88,7 @@ status write_outputs(const design_options& o, const std::string& plot, const des
                                    output_set::working_name(picture), "--title", title_of(file, d)};
   if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
   if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
-  const status drawn = draw(plot, args);
+  const status drawn = run_quietly(plot, args);
   if (!drawn.ok()) {
     // The tables stand without the picture; an earlier picture would
     // describe another design.
@@ -136,6 +102,39 @@ status write_outputs(const design_options& o, const std::string& plot, const des
     return written;
   }
   std::printf("wrote %s, %s%s\n", table.c_str(), summary_file.c_str(), drawn.ok() ? (", " + picture).c_str() : "");
+  return status::success();
+}
+
+// NAME_transient.csv and its picture, as one set.
+status write_transient_outputs(const design_options& o, const std::string& plot, const design_file& file,
+                               const driver_parameters& d, const design_drive& drive, const transient_result& t,
+                               const reporter& report) {
+  const std::string dir = o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir;
+  const std::string table = dir + "/" + file.name + "_transient.csv", picture = dir + "/" + file.name + "_transient.png";
+  const output_set outputs({table, picture});
+  RETURN_IF_ERROR(outputs.check_replaceable());
+  outputs.discard();
+  status written = write_transient_table(output_set::working_name(table), t);
+  if (!written.ok()) {
+    outputs.discard();
+    return written;
+  }
+  std::vector<std::string> args = {"--transient", output_set::working_name(table), "--output",
+                                   output_set::working_name(picture), "--title", title_of(file, d)};
+  if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
+  if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
+  const status drawn = run_quietly(plot, args);
+  if (!drawn.ok()) {
+    report.warning("no transient picture: " + drawn.message);
+    std::remove(output_set::working_name(picture).c_str());
+    std::remove(picture.c_str());
+  }
+  written = outputs.commit();
+  if (!written.ok()) {
+    outputs.discard();
+    return written;
+  }
+  std::printf("wrote %s%s\n", table.c_str(), drawn.ok() ? (", " + picture).c_str() : "");
   return status::success();
 }
 
@@ -163,6 +162,14 @@ status run_design_program(const design_options& o, const std::string& plot, cons
   std::printf("%s\n", title_of(file, r.driver).c_str());
   print_summary(r.summary);
   RETURN_IF_ERROR(write_outputs(o, plot, file, r.driver, r.drive, r.points, r.summary, report));
+  if (o.transient) {
+    transient_result t;
+    const status computed_transient = compute_transient(r, o.signal, o.duration, t);
+    if (!computed_transient.ok()) return status::error(o.design_path + ": " + computed_transient.message);
+    std::printf("transient: %s\n", describe_signal(o.signal, file.voltage).c_str());
+    for (const std::string& line : transient_summary(r, o.signal, t)) std::printf("transient: %s\n", line.c_str());
+    RETURN_IF_ERROR(write_transient_outputs(o, plot, file, r.driver, r.drive, t, report));
+  }
   if (!o.emit_dir.empty()) {
     std::vector<std::string> notes;
     RETURN_IF_ERROR(emit_parameters(o.emit_dir, file, r.driver, resonance_of(file, r.summary), notes));

@@ -50,6 +50,8 @@ const unit units[] = {
     {"kg/s", dimension::mechanical_resistance, 1},
     {"N*s/m", dimension::mechanical_resistance, 1},
     {"Ns/m", dimension::mechanical_resistance, 1},
+    {"s", dimension::time, 1},
+    {"ms", dimension::time, 1e-3},
 };
 
 const unit* find_unit(const std::string& name, dimension d) {
@@ -74,6 +76,7 @@ const char* unit_list(dimension d) {
     case dimension::voltage: return "V";
     case dimension::velocity: return "m/s";
     case dimension::compliance: return "mm/N, m/N";
+    case dimension::time: return "s, ms";
     default: return "kg/s, N*s/m";
   }
 }

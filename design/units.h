@@ -19,7 +19,8 @@ enum class dimension {
   voltage,      // V
   velocity,     // m/s
   compliance,   // m/N
-  mechanical_resistance  // kg/s
+  mechanical_resistance,  // kg/s
+  time          // s
 };
 
 // The units a dimension takes, for messages: "g, kg".

@@ -11,13 +11,17 @@ void derive_element_properties(model_state& s) {
     s.R[i] = s.A[i] / s.A[0];
     s.M[i] = s.A[i] * 0.0001 * s.L[i] * 0.001 * rho;  // the mass of the air in the duct
   }
+  derive_damping_terms(s);
+  // Every chamber is referred to the piston area; the area ratios enter in
+  // the actual stiffness matrix.
+  for (int i = 0; i <= s.n; ++i) s.KS[i] = s.A[0] * s.HCR * s.A[0] * 1e-8 * p0 / s.V[i];
+}
+
+void derive_damping_terms(model_state& s) {
   for (int i = 0; i < s.ND; ++i) {
     s.MP[i] = s.M[i] * 2 + s.C[i] * s.delta;
     s.MM[i] = s.M[i] * 2 - s.C[i] * s.delta;
   }
-  // Every chamber is referred to the piston area; the area ratios enter in
-  // the actual stiffness matrix.
-  for (int i = 0; i <= s.n; ++i) s.KS[i] = s.A[0] * s.HCR * s.A[0] * 1e-8 * p0 / s.V[i];
 }
 
 status check_chamber_stiffnesses(const model_state& s) {

@@ -10,6 +10,10 @@
 // Call it once: the volume conversion is in place.
 void derive_element_properties(model_state& s);
 
+// MP and MM for the current delta: a new time step needs these and the
+// matrices again (assemble_matrices), nothing else.
+void derive_damping_terms(model_state& s);
+
 // After derive_element_properties: every chamber stiffness finite.
 status check_chamber_stiffnesses(const model_state& s);
 

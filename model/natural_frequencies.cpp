@@ -5,17 +5,27 @@
 
 #include "util/symmetric_eigenvalues.h"
 
-std::vector<double> natural_angular_frequencies(const model_state& s) {
-  const int nd = s.ND;
-  for (int i = 0; i < nd; ++i)
-    if (!(s.M[i] > 0)) return {};
+std::vector<double> natural_angular_frequencies_of_masses(const model_state& s) {
   // M^-1/2 K M^-1/2 is symmetric and has the eigenvalues of M^-1 K.
-  dense_matrix a(nd, std::vector<double>(nd));
-  for (int i = 0; i < nd; ++i)
-    for (int j = 0; j < nd; ++j) a[i][j] = s.K[i][j] / std::sqrt(s.M[i] * s.M[j]);
+  std::vector<int> massive;
+  for (int i = 0; i < s.ND; ++i)
+    if (s.M[i] > 0) massive.push_back(i);
+  const std::size_t n = massive.size();
+  dense_matrix a(n, std::vector<double>(n));
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = 0; j < n; ++j) {
+      const int p = massive[i], q = massive[j];
+      a[i][j] = s.K[p][q] / std::sqrt(s.M[p] * s.M[q]);
+    }
   std::vector<double> w = symmetric_eigenvalues(a);
   for (double& x : w) x = std::sqrt(std::max(x, 0.0));
   return w;
+}
+
+std::vector<double> natural_angular_frequencies(const model_state& s) {
+  for (int i = 0; i < s.ND; ++i)
+    if (!(s.M[i] > 0)) return {};
+  return natural_angular_frequencies_of_masses(s);
 }
 
 double critical_time_step(const model_state& s) {

@@ -11,6 +11,10 @@
 // Empty when an element has no mass (its equation has no inertia).
 std::vector<double> natural_angular_frequencies(const model_state& s);
 
+// The same for the elements with mass, the massless ones held at rest
+// (a scheme that steps them apart needs only these).
+std::vector<double> natural_angular_frequencies_of_masses(const model_state& s);
+
 // 2 / w_max, or 0 when there is no natural frequency.
 double critical_time_step(const model_state& s);
 

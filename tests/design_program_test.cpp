@@ -123,6 +123,12 @@ TEST(DesignProgram, BadDesignKeepsEarlierResults) {
   EXPECT_EQ(read_file(dir.file("box.csv")) + read_file(dir.file("box_summary.csv")), before);
 }
 
+std::string transient_error(const std::string& value) {
+  return "acoustic_design: option --transient is \"" + value +
+         "\": expected step, impulse, burst:FREQ:CYCLES (e.g. burst:40Hz:8) or sine:FREQ:SECONDS (e.g. "
+         "sine:40Hz:2s), FREQ from 0 to 20 kHz, CYCLES a whole number from 1 to 1000, SECONDS up to 60 s\n";
+}
+
 TEST(CommandLines, OneErrorLineAndHelp) {
   const std::string plot = "'" ACOUSTIC_PLOT_PATH "'";
   const struct {
@@ -135,6 +141,16 @@ TEST(CommandLines, OneErrorLineAndHelp) {
                                                  "FROM:TO:PER_OCTAVE, e.g. 5:1000:48 (Hz, 0 < FROM < TO, PER_OCTAVE a "
                                                  "whole number from 1 to 1000)\n"},
       {design_program + " missing.toml", "acoustic_design: cannot open missing.toml: expected a design file (TOML)\n"},
+      {design_program + " x.toml --transient burst:40Hz", transient_error("burst:40Hz")},
+      {design_program + " x.toml --transient burst:40kHz:8", transient_error("burst:40kHz:8")},
+      {design_program + " x.toml --transient burst:40Hz:0", transient_error("burst:40Hz:0")},
+      {design_program + " x.toml --transient sine:40Hz:2kg", transient_error("sine:40Hz:2kg")},
+      {design_program + " x.toml --transient sine:40Hz:61s", transient_error("sine:40Hz:61s")},
+      {design_program + " x.toml --transient pulse", transient_error("pulse")},
+      {design_program + " x.toml --duration 1s", "acoustic_design: option --duration needs --transient: see --help\n"},
+      {design_program + " x.toml --transient step --duration 0s",
+       "acoustic_design: option --duration is \"0s\": expected a time above 0 and up to 60 s, e.g. 500ms\n"},
+      {plot + " --transient x.csv", "acoustic_plot: option --transient needs --output: see --help\n"},
       {plot + " --bogus", "acoustic_plot: unknown option \"--bogus\": see --help\n"},
       {plot + " --design", "acoustic_plot: option --design needs a value: see --help\n"},
   };
