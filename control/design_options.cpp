@@ -76,7 +76,9 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
       "limits and summary as NAME.csv, NAME_summary.csv and NAME.png, NAME the design file's stem.",
       "acoustic_design"};
   std::string grid;
-  app.add_option("DESIGN", o.design_path, "the design file (TOML)");
+  app.add_option("DESIGN", o.design_paths, "the design file (TOML); several are compared");
+  app.add_option("--vary", o.vary,
+                 "KEY=FROM:TO:STEP: the design once per value of a key, compared (e.g. enclosure.Vb=20l:80l:10l)");
   app.add_option("--out", o.out_dir, "the folder for the outputs (default: the design file's)");
   app.add_option("--grid", grid, "FROM:TO:PER_OCTAVE, the logarithmic frequency grid in Hz (default 5:1000:48)");
   app.add_option("--emit-parameters", o.emit_dir,
@@ -88,7 +90,12 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   app.add_option("--duration", duration, "the transient's record, e.g. 500ms (default: until it has settled, at most 2 s)");
   RETURN_IF_ERROR(parse_command_line(app, argc, argv, o.help));
   if (o.help) return status::success();
-  if (o.design_path.empty()) return status::error("no design file: expected acoustic_design DESIGN.toml (see --help)");
+  if (o.design_paths.empty()) return status::error("no design file: expected acoustic_design DESIGN.toml (see --help)");
+  o.design_path = o.design_paths.front();
+  if (!o.vary.empty() && o.design_paths.size() > 1)
+    return status::error("option --vary studies one design: expected one design file");
+  if (!o.emit_dir.empty() && (o.design_paths.size() > 1 || !o.vary.empty()))
+    return status::error("option --emit-parameters writes one design: expected one design file and no --vary");
   if (app.count("--grid") > 0) RETURN_IF_ERROR(parse_grid(grid, o));
   if (app.count("--transient") > 0) {
     RETURN_IF_ERROR(parse_signal(signal, o.signal));

@@ -3,13 +3,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "simulation/voltage_signal.h"
 #include "util/status.h"
 
 struct design_options {
   bool help = false;
-  std::string design_path;
+  std::string design_path;                // the first design file
+  std::vector<std::string> design_paths;  // every design file given; several are compared
+  std::string vary;                       // --vary KEY=FROM:TO:STEP, or empty
   std::string out_dir;        // empty: the design file's folder
   double grid_from = 5;       // Hz
   double grid_to = 1000;      // Hz

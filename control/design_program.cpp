@@ -10,7 +10,9 @@
 #include "analysis/design_response.h"
 #include "control/design_files.h"
 #include "control/design_summary.h"
+#include "control/design_compare.h"
 #include "control/design_transient.h"
+#include "design/variation.h"
 #include "design/design_file.h"
 #include "design/driver.h"
 #include "design/network_compiler.h"
@@ -68,10 +70,10 @@ double resonance_of(const design_file& file, const design_summary& s) {
   }
 }
 
-status write_outputs(const design_options& o, const std::string& plot, const design_file& file,
+status write_outputs(const design_options& o, const std::string& path, const std::string& plot, const design_file& file,
                      const driver_parameters& d, const design_drive& drive, const std::vector<design_point>& points,
                      const design_summary& summary, const reporter& report) {
-  const std::string dir = o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir;
+  const std::string dir = o.out_dir.empty() ? folder_of(path) : o.out_dir;
   const std::string table = dir + "/" + file.name + ".csv", summary_file = dir + "/" + file.name + "_summary.csv",
                     picture = dir + "/" + file.name + ".png";
   RETURN_IF_ERROR(ensure_folder(dir));
@@ -106,10 +108,11 @@ status write_outputs(const design_options& o, const std::string& plot, const des
 }
 
 // NAME_transient.csv and its picture, as one set.
-status write_transient_outputs(const design_options& o, const std::string& plot, const design_file& file,
+status write_transient_outputs(const design_options& o, const std::string& path, const std::string& plot,
+                               const design_file& file,
                                const driver_parameters& d, const design_drive& drive, const transient_result& t,
                                const reporter& report) {
-  const std::string dir = o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir;
+  const std::string dir = o.out_dir.empty() ? folder_of(path) : o.out_dir;
   const std::string table = dir + "/" + file.name + "_transient.csv", picture = dir + "/" + file.name + "_transient.png";
   const output_set outputs({table, picture});
   RETURN_IF_ERROR(outputs.check_replaceable());
@@ -152,29 +155,84 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
   return status::success();
 }
 
-status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
-  design_file file;
-  RETURN_IF_ERROR(read_design_file(o.design_path, file));
-  design_result r;
-  const status computed = compute_design(file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
-  for (const std::string& w : r.warnings) report.warning(o.design_path + ": " + w);
-  if (!computed.ok()) return status::error(o.design_path + ": " + computed.message);
-  std::printf("%s\n", title_of(file, r.driver).c_str());
+namespace {
+
+void print_transient(const design_options& o, const compared_design& c) {
+  std::printf("transient: %s\n", describe_signal(o.signal, c.file.voltage).c_str());
+  for (const std::string& line : transient_summary(c.result, o.signal, c.transient))
+    std::printf("transient: %s\n", line.c_str());
+}
+
+// One design file, from reading it to its own files.
+status run_one_design(const design_options& o, const std::string& path, const std::string& plot,
+                      const reporter& report, compared_design& c) {
+  RETURN_IF_ERROR(read_design_file(path, c.file));
+  design_result& r = c.result;
+  const status computed = compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
+  for (const std::string& w : r.warnings) report.warning(path + ": " + w);
+  if (!computed.ok()) return status::error(path + ": " + computed.message);
+  c.label = c.file.name;
+  std::printf("%s\n", title_of(c.file, r.driver).c_str());
   print_summary(r.summary);
-  RETURN_IF_ERROR(write_outputs(o, plot, file, r.driver, r.drive, r.points, r.summary, report));
+  RETURN_IF_ERROR(write_outputs(o, path, plot, c.file, r.driver, r.drive, r.points, r.summary, report));
   if (o.transient) {
-    transient_result t;
-    const status computed_transient = compute_transient(r, o.signal, o.duration, t);
-    if (!computed_transient.ok()) return status::error(o.design_path + ": " + computed_transient.message);
-    std::printf("transient: %s\n", describe_signal(o.signal, file.voltage).c_str());
-    for (const std::string& line : transient_summary(r, o.signal, t)) std::printf("transient: %s\n", line.c_str());
-    RETURN_IF_ERROR(write_transient_outputs(o, plot, file, r.driver, r.drive, t, report));
+    const status computed_transient = compute_transient(r, o.signal, o.duration, c.transient);
+    if (!computed_transient.ok()) return status::error(path + ": " + computed_transient.message);
+    c.has_transient = true;
+    print_transient(o, c);
+    RETURN_IF_ERROR(write_transient_outputs(o, path, plot, c.file, r.driver, r.drive, c.transient, report));
   }
   if (!o.emit_dir.empty()) {
     std::vector<std::string> notes;
-    RETURN_IF_ERROR(emit_parameters(o.emit_dir, file, r.driver, resonance_of(file, r.summary), notes));
+    RETURN_IF_ERROR(emit_parameters(o.emit_dir, c.file, r.driver, resonance_of(c.file, r.summary), notes));
     for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
     std::printf("wrote %s/parameters.txt and %s/answers.txt\n", o.emit_dir.c_str(), o.emit_dir.c_str());
   }
   return status::success();
+}
+
+// The design once per value of the varied key; only the comparison is
+// written.
+status run_study(const design_options& o, const std::vector<double>& grid, std::vector<compared_design>& designs,
+                 const reporter& report) {
+  variation v;
+  RETURN_IF_ERROR(parse_variation(o.vary, v));
+  design_file base;
+  RETURN_IF_ERROR(read_design_file(o.design_path, base));
+  for (std::size_t k = 0; k < v.values.size(); ++k) {
+    compared_design c;
+    c.file = base;
+    const status set = set_design_value(c.file, v.key, v.values[k]);
+    if (!set.ok()) return status::error(message("option --vary: %s", set.message.c_str()));
+    c.label = v.labels[k];
+    const status computed = compute_design(c.file, grid, c.result);
+    for (const std::string& w : c.result.warnings) report.warning(o.design_path + ": " + c.label + ": " + w);
+    if (!computed.ok()) return status::error(o.design_path + ": " + c.label + ": " + computed.message);
+    std::printf("%s: %s\n", c.file.name.c_str(), c.label.c_str());
+    print_summary(c.result.summary);
+    if (o.transient) {
+      const status computed_transient = compute_transient(c.result, o.signal, o.duration, c.transient);
+      if (!computed_transient.ok()) return status::error(o.design_path + ": " + c.label + ": " + computed_transient.message);
+      c.has_transient = true;
+      print_transient(o, c);
+    }
+    designs.push_back(std::move(c));
+  }
+  return status::success();
+}
+
+}  // namespace
+
+status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
+  std::vector<compared_design> designs;
+  if (!o.vary.empty()) {
+    RETURN_IF_ERROR(run_study(o, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), designs, report));
+  } else {
+    for (const std::string& path : o.design_paths) {
+      designs.emplace_back();
+      RETURN_IF_ERROR(run_one_design(o, path, plot, report, designs.back()));
+    }
+  }
+  if (designs.size() < 2 && o.vary.empty()) return status::success();
+  return write_comparison(designs, o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir, plot, report);
 }

@@ -20,6 +20,7 @@ struct key_rule {
   const char* table;
   const char* key;
   reader read;
+  int dim = -1;  // the dimension of a value with a unit; -1: a plain number or a name
 };
 
 std::string full_key(const char* table, const std::string& key) { return std::string(table) + "." + key; }
@@ -108,33 +109,33 @@ const std::vector<key_rule>& rules() {
          d.driver.name = *text;
          return status::success();
        }},
-      {"driver", "fs", quantity(D::frequency, FIELD(driver.fs))},
+      {"driver", "fs", quantity(D::frequency, FIELD(driver.fs)), static_cast<int>(D::frequency)},
       {"driver", "Qms", plain(FIELD(driver.Qms), false)},
       {"driver", "Qes", plain(FIELD(driver.Qes), false)},
       {"driver", "Qts", plain(FIELD(driver.Qts), false)},
-      {"driver", "Vas", quantity(D::volume, FIELD(driver.Vas))},
-      {"driver", "Mms", quantity(D::mass, FIELD(driver.Mms))},
-      {"driver", "Cms", quantity(D::compliance, FIELD(driver.Cms))},
-      {"driver", "Sd", quantity(D::area, FIELD(driver.Sd))},
-      {"driver", "diameter", quantity(D::length, FIELD(driver.diameter))},
-      {"driver", "Re", quantity(D::resistance, FIELD(driver.Re))},
-      {"driver", "Le", quantity(D::inductance, FIELD(driver.Le))},
-      {"driver", "Bl", quantity(D::force_factor, FIELD(driver.Bl))},
-      {"driver", "Rms", quantity(D::mechanical_resistance, FIELD(driver.Rms))},
-      {"driver", "Xmax", quantity(D::length, FIELD(driver.Xmax))},
-      {"driver", "Pe", quantity(D::power, FIELD(driver.Pe))},
+      {"driver", "Vas", quantity(D::volume, FIELD(driver.Vas)), static_cast<int>(D::volume)},
+      {"driver", "Mms", quantity(D::mass, FIELD(driver.Mms)), static_cast<int>(D::mass)},
+      {"driver", "Cms", quantity(D::compliance, FIELD(driver.Cms)), static_cast<int>(D::compliance)},
+      {"driver", "Sd", quantity(D::area, FIELD(driver.Sd)), static_cast<int>(D::area)},
+      {"driver", "diameter", quantity(D::length, FIELD(driver.diameter)), static_cast<int>(D::length)},
+      {"driver", "Re", quantity(D::resistance, FIELD(driver.Re)), static_cast<int>(D::resistance)},
+      {"driver", "Le", quantity(D::inductance, FIELD(driver.Le)), static_cast<int>(D::inductance)},
+      {"driver", "Bl", quantity(D::force_factor, FIELD(driver.Bl)), static_cast<int>(D::force_factor)},
+      {"driver", "Rms", quantity(D::mechanical_resistance, FIELD(driver.Rms)), static_cast<int>(D::mechanical_resistance)},
+      {"driver", "Xmax", quantity(D::length, FIELD(driver.Xmax)), static_cast<int>(D::length)},
+      {"driver", "Pe", quantity(D::power, FIELD(driver.Pe)), static_cast<int>(D::power)},
       {"enclosure", "type",
        choice<enclosure_type>({{"closed", enclosure_type::closed},
                                {"vented", enclosure_type::vented},
                                {"bandpass4", enclosure_type::bandpass4},
                                {"baffle", enclosure_type::baffle}},
                               [](design_file& d) -> enclosure_type& { return d.enclosure.type; })},
-      {"enclosure", "Vb", quantity(D::volume, FIELD(enclosure.Vb))},
-      {"enclosure", "Vr", quantity(D::volume, FIELD(enclosure.Vr))},
-      {"enclosure", "fb", quantity(D::frequency, FIELD(enclosure.fb))},
-      {"enclosure", "port_length", quantity(D::length, FIELD(enclosure.port_length))},
-      {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter))},
-      {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area))},
+      {"enclosure", "Vb", quantity(D::volume, FIELD(enclosure.Vb)), static_cast<int>(D::volume)},
+      {"enclosure", "Vr", quantity(D::volume, FIELD(enclosure.Vr)), static_cast<int>(D::volume)},
+      {"enclosure", "fb", quantity(D::frequency, FIELD(enclosure.fb)), static_cast<int>(D::frequency)},
+      {"enclosure", "port_length", quantity(D::length, FIELD(enclosure.port_length)), static_cast<int>(D::length)},
+      {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter)), static_cast<int>(D::length)},
+      {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area)), static_cast<int>(D::area)},
       {"enclosure", "Ql", plain(FIELD(enclosure.Ql), true)},
       {"enclosure", "ports",
        [](const toml::node& node, const std::string& key, design_file& d) -> status {
@@ -148,12 +149,13 @@ const std::vector<key_rule>& rules() {
                           {"flanged-flanged", port_ends::flanged_flanged},
                           {"free-free", port_ends::free_free}},
                          [](design_file& d) -> port_ends& { return d.enclosure.ends; })},
-      {"drive", "voltage", si_scalar(D::voltage, [](design_file& d) -> double& { return d.voltage; })},
-      {"drive", "distance", si_scalar(D::length, [](design_file& d) -> double& { return d.distance; })},
+      {"drive", "voltage", si_scalar(D::voltage, [](design_file& d) -> double& { return d.voltage; }), static_cast<int>(D::voltage)},
+      {"drive", "distance", si_scalar(D::length, [](design_file& d) -> double& { return d.distance; }), static_cast<int>(D::length)},
       {"drive", "space",
        choice<bool>({{"half", false}, {"full", true}}, [](design_file& d) -> bool& { return d.full_space; })},
       {"limits", "port_velocity",
-       si_scalar(D::velocity, [](design_file& d) -> double& { return d.port_velocity_limit; })},
+       si_scalar(D::velocity, [](design_file& d) -> double& { return d.port_velocity_limit; }),
+       static_cast<int>(D::velocity)},
   };
   return table;
 }
@@ -228,7 +230,41 @@ std::string stem_of(const std::string& path) {
   return base;
 }
 
+const key_rule* find_rule(const std::string& full, std::string& suggestion) {
+  std::vector<std::string> known;
+  for (const key_rule& rule : rules()) {
+    if (full == full_key(rule.table, rule.key)) return &rule;
+    known.push_back(full_key(rule.table, rule.key));
+  }
+  suggestion = closest(full, known);
+  return nullptr;
+}
+
 }  // namespace
+
+status set_design_value(design_file& d, const std::string& key, const std::string& text) {
+  std::string suggestion;
+  const key_rule* rule = find_rule(key, suggestion);
+  if (!rule) return status::error(message("unknown key %s: did you mean %s?", key.c_str(), suggestion.c_str()));
+  double number = 0;
+  if (rule->dim < 0 && parse_real(text, number) == read_result::ok) {
+    RETURN_IF_ERROR(rule->read(toml::value<double>(number), key, d));
+  } else {
+    RETURN_IF_ERROR(rule->read(toml::value<std::string>(text), key, d));
+  }
+  // A tuning given anew decides the port's length.
+  if (key == "enclosure.fb") d.enclosure.port_length.given = false;
+  return status::success();
+}
+
+status key_dimension(const std::string& key, bool& has_unit, dimension& dim) {
+  std::string suggestion;
+  const key_rule* rule = find_rule(key, suggestion);
+  if (!rule) return status::error(message("unknown key %s: did you mean %s?", key.c_str(), suggestion.c_str()));
+  has_unit = rule->dim >= 0;
+  dim = has_unit ? static_cast<dimension>(rule->dim) : dimension::frequency;
+  return status::success();
+}
 
 status parse_design_text(const std::string& text, const std::string& path, design_file& d) {
   d.name = stem_of(path);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "design/units.h"
 #include "util/status.h"
 
 struct given_value {
@@ -46,3 +47,13 @@ status read_design_file(const std::string& path, design_file& d);
 
 // The same from text (the fuzz target and the tests), `path` for messages.
 status parse_design_text(const std::string& text, const std::string& path, design_file& d);
+
+// KEY (e.g. "enclosure.Vb") set to TEXT as the file would hold it ("20 l";
+// a plain number for a Q). Fails naming an unknown key and the closest
+// known one, or a value that does not fit the key. A new enclosure.fb
+// replaces a given port_length.
+status set_design_value(design_file& d, const std::string& key, const std::string& text);
+
+// Whether KEY's value carries a unit, and its dimension; fails like
+// set_design_value on an unknown key.
+status key_dimension(const std::string& key, bool& has_unit, dimension& dim);

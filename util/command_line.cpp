@@ -11,7 +11,10 @@ status parse_command_line(CLI::App& app, int argc, const char* const* argv, bool
   help_shown = false;
   app.allow_extras();
   // As in most tools, an option given twice takes its last value.
-  for (CLI::Option* option : app.get_options()) option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  // Positional lists (several files) keep every value.
+  for (CLI::Option* option : app.get_options())
+    if (!option->get_positional() || option->get_items_expected_max() <= 1)
+      option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
