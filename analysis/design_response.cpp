@@ -10,13 +10,19 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   const auto [U, dU] = radiated(s, p, drive.radiators);
   const complex pressure = far_field_pressure(p.w, U, drive.at);
   const double peak = std::sqrt(2.0);
+  // The high-pass scales the voltage the coil receives by H; the network
+  // is linear, so every figure that follows the voltage scales with it.
+  const complex H = highpass_response(drive.highpass, p.w);
+  const double h = std::abs(H);
   design_point d;
   d.frequency = frequency;
-  d.spl = 20 * std::log10(std::abs(pressure) / 20e-6);
-  d.phase = degrees(pressure / p.drive);
-  d.group_delay_ms = -(dU / U).imag() * 1000;
-  d.excursion_mm = std::abs(p.X[0]) * peak * 1000;
-  if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak;
+  d.spl_unfiltered = 20 * std::log10(std::abs(pressure) / 20e-6);
+  d.spl = d.spl_unfiltered + 20 * std::log10(h);
+  d.phase = degrees(pressure * H / p.drive);
+  d.group_delay_ms = (-(dU / U).imag() - highpass_phase_slope(drive.highpass, p.w)) * 1000;
+  d.excursion_unfiltered_mm = std::abs(p.X[0]) * peak * 1000;
+  d.excursion_mm = d.excursion_unfiltered_mm * h;
+  if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak * h;
   d.impedance = p.drive / p.current;
 
   // Every figure grows with the voltage: each limit allows V times its
@@ -26,7 +32,8 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   const design_limits& l = drive.limits;
   if (l.xmax > 0) allowed = std::min(allowed, v * l.xmax * 1000 / d.excursion_mm);
   if (l.port_velocity > 0 && drive.port >= 0) allowed = std::min(allowed, v * l.port_velocity / d.port_velocity);
-  if (l.power > 0) allowed = std::min(allowed, std::sqrt(l.power * drive.coil.re));
+  // The power limit holds for the amplifier's output, |H| times its input.
+  if (l.power > 0) allowed = std::min(allowed, std::sqrt(l.power * drive.coil.re) / h);
   d.max_voltage = allowed;
   d.max_spl = d.spl + 20 * std::log10(allowed / v);
   return d;

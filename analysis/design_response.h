@@ -8,6 +8,7 @@
 
 #include "analysis/design_figures.h"
 #include "analysis/steady_state.h"
+#include "model/drive_filter.h"
 #include "model/enclosure.h"
 
 struct design_limits {
@@ -22,14 +23,17 @@ struct design_drive {
   int port = -1;                    // element, or -1
   listening_point at;
   design_limits limits;
+  highpass_filter highpass;         // before the amplifier; order 0: none
 };
 
 struct design_point {
   double frequency = 0;       // Hz
   double spl = 0;             // dB re 20 uPa
+  double spl_unfiltered = 0;  // dB, the same without the high-pass
   double phase = 0;           // of the pressure against the voltage, degrees
   double group_delay_ms = 0;  // -d(phase)/dw
   double excursion_mm = 0;    // peak
+  double excursion_unfiltered_mm = 0;  // peak, the same without the high-pass
   double port_velocity = 0;   // peak, m/s (0 without a port)
   complex impedance;          // V / I, ohm
   double max_voltage = 0;     // V rms within every limit given (inf: none given)

@@ -16,12 +16,14 @@ status ensure_folder(const std::string& dir) {
   return status::error(message("cannot create the folder %s: %s", dir.c_str(), std::strerror(errno)));
 }
 
-status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port) {
+status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
+                            bool filtered) {
   text_file out;
   RETURN_IF_ERROR(out.open(path));
   out.put("frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
           "max_SPL[dB],max_voltage[V]");
-  out.put(port ? ",port_velocity[m/s]\n" : "\n");
+  if (port) out.put(",port_velocity[m/s]");
+  out.put(filtered ? ",SPL_unfiltered[dB],excursion_unfiltered[mm]\n" : "\n");
   for (const design_point& p : points) {
     out.put_fixed(p.frequency);
     for (double v : {p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance), degrees(p.impedance),
@@ -33,6 +35,12 @@ status write_response_table(const std::string& path, const std::vector<design_po
     if (port) {
       out.put(',');
       out.put_fixed(p.port_velocity);
+    }
+    if (filtered) {
+      out.put(',');
+      out.put_fixed(p.spl_unfiltered);
+      out.put(',');
+      out.put_fixed(p.excursion_unfiltered_mm);
     }
     out.put('\n');
   }

@@ -16,7 +16,8 @@ status ensure_folder(const std::string& dir);
 // frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],
 // impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V] and
 // port_velocity[m/s] with a port; every number as "%f".
-status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port);
+status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
+                            bool filtered = false);
 
 // quantity,value,unit; values as "%.6g".
 status write_summary_table(const std::string& path, const design_summary& summary);

@@ -45,6 +45,7 @@ design_drive drive_of(const design_file& file, const driver_parameters& d, const
   drive.limits.xmax = d.xmax;
   drive.limits.port_velocity = c.port >= 0 ? file.port_velocity_limit : 0;
   drive.limits.power = d.pe;
+  drive.highpass = file.highpass;
   return drive;
 }
 
@@ -80,7 +81,8 @@ status write_outputs(const design_options& o, const std::string& path, const std
   const output_set outputs({table, summary_file, picture});
   RETURN_IF_ERROR(outputs.check_replaceable());
   outputs.discard();
-  status written = write_response_table(output_set::working_name(table), points, drive.port >= 0);
+  status written = write_response_table(output_set::working_name(table), points, drive.port >= 0,
+                                        drive.highpass.order > 0);
   if (written.ok()) written = write_summary_table(output_set::working_name(summary_file), summary);
   if (!written.ok()) {
     outputs.discard();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "model/natural_frequencies.h"
+#include "simulation/filtered_voltage.h"
 #include "util/message.h"
 #include "util/text_file.h"
 
@@ -70,7 +71,8 @@ status compute_transient(design_result& r, voltage_signal signal, double duratio
   signal.peak = std::sqrt(2.0) * r.drive.coil.voltage;
   const coil_drive coil = coil_of(r);
   RETURN_IF_ERROR(plan_transient(s, coil, signal, duration, out.plan));
-  RETURN_IF_ERROR(run_transient(s, coil, signal, out.plan.delta, out.plan.rows, out.record));
+  const std::vector<double> voltage = voltage_samples(signal, r.drive.highpass, out.plan.delta, out.plan.rows);
+  RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record));
   out.columns = transient_figures(s, out.record, coil.polarity, r.drive.radiators, r.drive.port, r.drive.at);
   out.rows = out.plan.settle ? settled_rows(out.columns) : out.record.rows();
   if (signal.kind == signal_kind::burst) {

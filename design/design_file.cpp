@@ -99,6 +99,35 @@ reader choice(
   };
 }
 
+// highpass = { order = 2, frequency = "20 Hz", Q = 0.707 }: Butterworth
+// of order 1 to 4, Q for order 2 only.
+status read_highpass(const toml::node& node, const std::string& key, design_file& d) {
+  const char* expected = "a table { order = 1..4, frequency = \"20 Hz\" } (Q = 0.707 for order 2 only)";
+  const toml::table* table = node.as_table();
+  if (!table) return wrong(key, expected);
+  highpass_filter f;
+  for (const auto& [name, value] : *table) {
+    const std::string k(name.str());
+    if (k != "order" && k != "frequency" && k != "Q")
+      return status::error(message("unknown key %s.%s: expected order, frequency and, for order 2, Q", key.c_str(), k.c_str()));
+  }
+  const auto order = (*table)["order"].value_exact<int64_t>();
+  if (!order || *order < 1 || *order > 4) return wrong(key + ".order", "a whole number from 1 to 4");
+  f.order = static_cast<int>(*order);
+  if (!(*table)["frequency"]) return wrong(key + ".frequency", "the corner frequency, e.g. \"20 Hz\"");
+  RETURN_IF_ERROR(read_quantity(*(*table)["frequency"].node(), key + ".frequency", dimension::frequency, f.frequency));
+  if ((*table)["Q"]) {
+    if (f.order != 2) return wrong(key + ".Q", "no Q for order " + std::to_string(f.order) + ": Butterworth fixes it");
+    const auto q = (*table)["Q"].value<double>();
+    if (!q || !(*q > 0) || !std::isfinite(*q)) return wrong(key + ".Q", "a positive number");
+    f.q = *q;
+  } else if (f.order == 2) {
+    f.q = 1 / std::sqrt(2.0);
+  }
+  d.highpass = f;
+  return status::success();
+}
+
 const std::vector<key_rule>& rules() {
   using D = dimension;
   static const std::vector<key_rule> table = {
@@ -153,6 +182,7 @@ const std::vector<key_rule>& rules() {
       {"drive", "distance", si_scalar(D::length, [](design_file& d) -> double& { return d.distance; }), static_cast<int>(D::length)},
       {"drive", "space",
        choice<bool>({{"half", false}, {"full", true}}, [](design_file& d) -> bool& { return d.full_space; })},
+      {"drive", "highpass", read_highpass},
       {"limits", "port_velocity",
        si_scalar(D::velocity, [](design_file& d) -> double& { return d.port_velocity_limit; }),
        static_cast<int>(D::velocity)},

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "design/units.h"
+#include "model/drive_filter.h"
 #include "util/status.h"
 
 struct given_value {
@@ -38,6 +39,7 @@ struct design_file {
   double distance = 1;    // m
   bool full_space = false;
   double port_velocity_limit = 17;  // m/s, peak
+  highpass_filter highpass;         // [drive] highpass; order 0: none
 };
 
 // Reads and checks the file's syntax, keys and units. Fails with one line

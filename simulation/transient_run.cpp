@@ -11,15 +11,14 @@ namespace {
 struct stepper {
   const model_state& s;
   const coil_drive& coil;
-  const voltage_signal& signal;
   const int nd;
   const double delta;
   std::vector<bool> massless;
   std::vector<double> previous, current, next;  // x at k-1, k, k+1
   double i_previous = 0, u_previous = 0, v_previous = 0;  // the coil at k-1; u forward
 
-  stepper(const model_state& s_, const coil_drive& c, const voltage_signal& sig)
-      : s(s_), coil(c), signal(sig), nd(s_.ND), delta(s_.delta), massless(nd), previous(nd), current(nd), next(nd) {
+  stepper(const model_state& s_, const coil_drive& c)
+      : s(s_), coil(c), nd(s_.ND), delta(s_.delta), massless(nd), previous(nd), current(nd), next(nd) {
     for (int e = 0; e < nd; ++e) massless[e] = !(s.M[e] > 0);
   }
 
@@ -60,16 +59,16 @@ struct stepper {
 // jump: the current (Le = 0: at once to v / Re; an impulse with Le > 0:
 // area / Le) and, for an impulse with Le = 0, the cone's velocity (the
 // current's own Dirac hands the cone Bl area / Re of momentum).
-void initial_state(const model_state& s, const coil_drive& coil, const voltage_signal& signal, double& current,
-                   std::vector<double>& velocity) {
-  const double v0 = voltage_at(signal, 0);
+void initial_state(const model_state& s, const coil_drive& coil, const voltage_signal& signal, double v0,
+                   double& current, std::vector<double>& velocity) {
   if (signal.kind == signal_kind::impulse) {
+    // What the Dirac leaves; a filter's tail follows in the samples.
     const double area = signal.peak * impulse_width;
     if (coil.le > 0) {
       current = area / coil.le;
     } else {
       velocity[0] = coil.polarity * coil.bl * area / (coil.re * s.M[0]);
-      current = -coil.bl * (coil.polarity * velocity[0]) / coil.re;
+      current = (v0 - coil.bl * (coil.polarity * velocity[0])) / coil.re;
     }
   } else {
     current = coil.le > 0 ? 0 : v0 / coil.re;
@@ -78,14 +77,15 @@ void initial_state(const model_state& s, const coil_drive& coil, const voltage_s
 
 }  // namespace
 
-status run_transient(model_state& s, const coil_drive& coil, const voltage_signal& signal, double delta, int rows,
-                     transient_record& out) {
+status run_transient(model_state& s, const coil_drive& coil, const voltage_signal& signal,
+                     const std::vector<double>& voltage, double delta, transient_record& out) {
+  const int rows = static_cast<int>(voltage.size());
   s.delta = delta;
   derive_damping_terms(s);
   assemble_matrices(s);
   if (!(s.M[0] > 0)) return status::error("the cone has no moving mass: expected Mms > 0");
   const int nd = s.ND;
-  stepper st(s, coil, signal);
+  stepper st(s, coil);
   out = transient_record();
   out.nd = nd;
   out.delta = delta;
@@ -97,8 +97,8 @@ status run_transient(model_state& s, const coil_drive& coil, const voltage_signa
   // a whole step instead of half of one).
   double i0 = 0;
   std::vector<double> u0(nd, 0.0), a0(nd, 0.0);
-  initial_state(s, coil, signal, i0, u0);
-  const double v0 = voltage_at(signal, 0);
+  const double v0 = voltage.empty() ? 0 : voltage[0];
+  initial_state(s, coil, signal, v0, i0, u0);
   for (int e = 0; e < nd; ++e) {
     const double drive = e == 0 ? coil.polarity * coil.bl * i0 : 0;
     if (st.massless[e]) {
@@ -129,7 +129,7 @@ status run_transient(model_state& s, const coil_drive& coil, const voltage_signa
   st.current.swap(st.next);
 
   for (int k = 1; k < rows; ++k) {
-    const double t = k * delta, v_now = voltage_at(signal, t);
+    const double t = k * delta, v_now = voltage[k];
     for (int e = 1; e < nd; ++e) {
       if (st.massless[e]) continue;
       double sum = 0;

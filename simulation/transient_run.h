@@ -36,7 +36,9 @@ struct transient_record {
   double a_of(int row, int element) const { return a[static_cast<std::size_t>(row) * nd + element]; }
 };
 
-// Rows 0 .. rows-1 at t = k delta from rest. Sets s.delta and the matrices
-// for it. Fails on a time step the recursion cannot take.
-status run_transient(model_state& s, const coil_drive& coil, const voltage_signal& signal, double delta, int rows,
-                     transient_record& out);
+// Rows 0 .. rows-1 at t = k delta from rest, the coil driven by
+// voltage[k] (voltage_samples: the signal after any filter; an impulse's
+// Dirac comes from `signal`). Sets s.delta and the matrices for it. Fails
+// when the response grows without bound.
+status run_transient(model_state& s, const coil_drive& coil, const voltage_signal& signal,
+                     const std::vector<double>& voltage, double delta, transient_record& out);

@@ -10,6 +10,7 @@
 #include <unsupported/Eigen/MatrixFunctions>
 
 #include "analysis/steady_state.h"
+#include "model/drive_filter.h"
 #include "control/design_transient.h"
 #include "test_support.h"
 
@@ -60,14 +61,47 @@ struct exact_system {
   Eigen::MatrixXd A;
   Eigen::VectorXd B;
 
-  exact_system(const model_state& net, const voice_coil& c)
-      : s(net), bl(c.bl), re(c.re), le(c.le), p(c.polarity), nd(net.ND), velocity_of(nd, -1) {
+  // The high-pass's sections: section k takes y(k-1) = u - sum over j < k
+  // of (c x1 + b x2) of section j, and gives y(k) = y(k-1) - (its own).
+  std::vector<filter_section> sections;
+  std::vector<int> filter_state;  // index of each section's x1 (x2 follows)
+
+  // Adds "y of the sections before `upto`" times `gain` to row `row`.
+  void add_filter_output(int row, std::size_t upto, double gain) {
+    B(row) += gain;
+    for (std::size_t j = 0; j < upto; ++j) {
+      const filter_section& f = sections[j];
+      A(row, filter_state[j]) -= gain * f.c;
+      if (f.order == 2) A(row, filter_state[j] + 1) -= gain * f.b;
+    }
+  }
+
+  exact_system(const model_state& net, const voice_coil& c, const highpass_filter& filter = {})
+      : s(net), bl(c.bl), re(c.re), le(c.le), p(c.polarity), nd(net.ND), velocity_of(nd, -1),
+        sections(highpass_sections(filter)) {
     int size = nd;
     for (int e = 0; e < nd; ++e)
       if (s.M[e] > 0) velocity_of[e] = size++;
     if (le > 0) current = size++;
+    for (const filter_section& f : sections) {
+      filter_state.push_back(size);
+      size += f.order;
+    }
     A = Eigen::MatrixXd::Zero(size, size);
     B = Eigen::VectorXd::Zero(size);
+    for (std::size_t k = 0; k < sections.size(); ++k) {
+      const int x1 = filter_state[k];
+      if (sections[k].order == 1) {
+        A(x1, x1) = -sections[k].c;
+        add_filter_output(x1, k, 1);
+      } else {
+        A(x1, x1 + 1) = 1;
+        A(x1 + 1, x1) = -sections[k].c;
+        A(x1 + 1, x1 + 1) = -sections[k].b;
+        add_filter_output(x1 + 1, k, 1);
+      }
+    }
+    const std::size_t all = sections.size();
     for (int e = 0; e < nd; ++e) {
       if (velocity_of[e] < 0) {
         for (int j = 0; j < nd; ++j) A(e, j) = -s.K[e][j] / s.C[e];
@@ -83,12 +117,22 @@ struct exact_system {
       A(y0, current) = p * bl / s.M[0];
       A(current, current) = -re / le;
       A(current, y0) = -bl * p / le;
-      B(current) = 1 / le;
+      add_filter_output(current, all, 1 / le);
     } else {
       // i = (v - Bl p y0) / Re, at once.
       A(y0, y0) += -bl * bl / re / s.M[0];
-      B(y0) = p * bl / re / s.M[0];
+      add_filter_output(y0, all, p * bl / re / s.M[0]);
     }
+  }
+
+  // The voltage the coil receives.
+  double coil_voltage(const Eigen::VectorXd& z, double u) const {
+    double y = u;
+    for (std::size_t j = 0; j < sections.size(); ++j) {
+      y -= sections[j].c * z(filter_state[j]);
+      if (sections[j].order == 2) y -= sections[j].b * z(filter_state[j] + 1);
+    }
+    return y;
   }
 
   // The state one step of `dt` later under the constant voltage v.
@@ -100,8 +144,8 @@ struct exact_system {
     return big.exp();
   }
 
-  double current_of(const Eigen::VectorXd& z, double v) const {
-    return le > 0 ? z(current) : (v - bl * p * z(velocity_of[0])) / re;
+  double current_of(const Eigen::VectorXd& z, double u) const {
+    return le > 0 ? z(current) : (coil_voltage(z, u) - bl * p * z(velocity_of[0])) / re;
   }
 };
 
@@ -132,11 +176,17 @@ void expect_columns_agree(const std::vector<column_check>& columns, const std::s
 // its leak, with and without the coil's inductance, row by row against
 // the matrix exponential.
 TEST(DesignTransient, StepAndImpulseAgreeWithTheExactSolution) {
+  const std::string subsonic = "[drive]\nhighpass = { order = 2, frequency = \"20 Hz\" }\n";
+  const std::string third_order = "[drive]\nhighpass = { order = 3, frequency = \"25 Hz\" }\n";
   const struct {
     const char* label;
     std::string design;
     signal_kind kind;
   } cases[] = {
+      {"baffle step through a 2nd-order high-pass, Le 0.6 mH", with_le + baffle + subsonic, signal_kind::step},
+      {"vented impulse through a 3rd-order high-pass, Le 0.6 mH", with_le + vented + third_order,
+       signal_kind::impulse},
+      {"vented step through a 2nd-order high-pass, Le 0", woofer + vented + subsonic, signal_kind::step},
       {"baffle step, Le 0", woofer + baffle, signal_kind::step},
       {"baffle step, Le 0.6 mH", with_le + baffle, signal_kind::step},
       {"baffle impulse, Le 0.6 mH", with_le + baffle, signal_kind::impulse},
@@ -148,11 +198,17 @@ TEST(DesignTransient, StepAndImpulseAgreeWithTheExactSolution) {
     design_result r = compute(c.design);
     const transient_result t = transient(r, signal_of(c.kind), 0.25);
     const model_state& s = *r.compiled.network;
-    const exact_system sys(s, r.drive.coil);
+    const exact_system sys(s, r.drive.coil, r.drive.highpass);
     const double peak_v = std::sqrt(2.0) * 2.83, v = c.kind == signal_kind::step ? peak_v : 0;
     Eigen::VectorXd z = Eigen::VectorXd::Zero(sys.A.rows() + 1);
     z(sys.A.rows()) = v;  // the constant input rides along
-    if (c.kind == signal_kind::impulse) z(sys.current) = peak_v * 1e-3 / sys.le;
+    if (c.kind == signal_kind::impulse) {
+      // The Dirac passes the filter whole and charges each section's last state.
+      const double area = peak_v * 1e-3;
+      z(sys.current) = area / sys.le;
+      for (std::size_t j = 0; j < sys.sections.size(); ++j)
+        z(sys.filter_state[j] + sys.sections[j].order - 1) = area;
+    }
     const Eigen::MatrixXd E = sys.step_matrix(t.record.delta);
     const double to_pressure = 1.2 / (2 * M_PI * 1);
     std::vector<column_check> columns = {{"excursion", {}, t.columns.excursion_mm},
