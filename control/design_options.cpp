@@ -88,8 +88,18 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
                  "step, impulse, burst:FREQ:CYCLES or sine:FREQ:SECONDS: the design driven through its coil in the "
                  "time domain, written as NAME_transient.csv and NAME_transient.png");
   app.add_option("--duration", duration, "the transient's record, e.g. 500ms (default: until it has settled, at most 2 s)");
+  app.add_option("--align", o.align_path,
+                 "DRIVER.toml: the closed and vented alignments of its driver, as NAME_alignments.csv");
+  app.add_option("--write", o.write_dir, "with --align: write each alignment as a design file into this folder");
   RETURN_IF_ERROR(parse_command_line(app, argc, argv, o.help));
   if (o.help) return status::success();
+  if (!o.write_dir.empty() && o.align_path.empty()) return status::error("option --write needs --align: see --help");
+  if (!o.align_path.empty()) {
+    if (!o.design_paths.empty() || !o.vary.empty() || app.count("--transient") > 0 || !o.emit_dir.empty())
+      return status::error("option --align works on the driver alone: expected no design file, --vary, --transient or "
+                           "--emit-parameters with it");
+    return status::success();
+  }
   if (o.design_paths.empty()) return status::error("no design file: expected acoustic_design DESIGN.toml (see --help)");
   o.design_path = o.design_paths.front();
   if (!o.vary.empty() && o.design_paths.size() > 1)

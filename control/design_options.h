@@ -13,6 +13,8 @@ struct design_options {
   std::string design_path;                // the first design file
   std::vector<std::string> design_paths;  // every design file given; several are compared
   std::string vary;                       // --vary KEY=FROM:TO:STEP, or empty
+  std::string align_path;                 // --align DRIVER.toml, or empty
+  std::string write_dir;                  // --write DIR with --align
   std::string out_dir;        // empty: the design file's folder
   double grid_from = 5;       // Hz
   double grid_to = 1000;      // Hz

@@ -10,6 +10,7 @@
 #include "analysis/design_response.h"
 #include "control/design_files.h"
 #include "control/design_summary.h"
+#include "control/design_alignments.h"
 #include "control/design_compare.h"
 #include "control/design_transient.h"
 #include "design/variation.h"
@@ -226,6 +227,7 @@ status run_study(const design_options& o, const std::vector<double>& grid, std::
 }  // namespace
 
 status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
+  if (!o.align_path.empty()) return run_alignments(o, report);
   std::vector<compared_design> designs;
   if (!o.vary.empty()) {
     RETURN_IF_ERROR(run_study(o, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), designs, report));

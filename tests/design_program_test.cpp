@@ -150,6 +150,12 @@ TEST(CommandLines, OneErrorLineAndHelp) {
       {design_program + " x.toml --duration 1s", "acoustic_design: option --duration needs --transient: see --help\n"},
       {design_program + " x.toml --transient step --duration 0s",
        "acoustic_design: option --duration is \"0s\": expected a time above 0 and up to 60 s, e.g. 500ms\n"},
+      {design_program + " --write d", "acoustic_design: option --write needs --align: see --help\n"},
+      {design_program + " x.toml --align y.toml",
+       "acoustic_design: option --align works on the driver alone: expected no design file, --vary, --transient or "
+       "--emit-parameters with it\n"},
+      {design_program + " a.toml b.toml --vary enclosure.Vb=20l:30l:10l",
+       "acoustic_design: option --vary studies one design: expected one design file\n"},
       {plot + " --transient x.csv", "acoustic_plot: option --transient needs --output: see --help\n"},
       {plot + " --bogus", "acoustic_plot: unknown option \"--bogus\": see --help\n"},
       {plot + " --design", "acoustic_plot: option --design needs a value: see --help\n"},

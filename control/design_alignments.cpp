@@ -1,0 +1,229 @@
+#include "control/design_alignments.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "control/design_files.h"
+#include "control/design_program.h"
+#include "design/alignments.h"
+#include "design/design_file.h"
+#include "design/driver.h"
+#include "util/message.h"
+#include "util/output_set.h"
+#include "util/text_file.h"
+
+namespace {
+
+const double closed_qtcs[] = {0.5, 0.577, 0.707, 1.0};
+constexpr double port_step = 5e-3;  // m
+constexpr double largest_port = 0.5;
+
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The driver's file with the alignment's box as its enclosure; the leak as
+// the file gives it (Ql), else the design's default.
+design_file with_box(const design_file& base, const alignment_row& row, double port_diameter) {
+  design_file f = base;
+  enclosure_sheet e;
+  e.given = true;
+  e.Vb = given_value{true, row.vb};
+  if (row.name == "closed") {
+    e.type = enclosure_type::closed;
+  } else {
+    e.type = enclosure_type::vented;
+    e.Ql = base.enclosure.Ql;
+    e.ports = base.enclosure.given ? base.enclosure.ports : 1;
+    e.ends = base.enclosure.ends;
+    e.fb = given_value{true, row.fb};
+    e.port_diameter = given_value{true, port_diameter};
+  }
+  f.enclosure = e;
+  return f;
+}
+
+// The smallest port diameter, in 5 mm steps, whose peak air velocity stays
+// within the limit at the rated power (at the drive's voltage without Pe).
+void size_port(const design_file& base, const driver_parameters& d, alignment_row& row) {
+  const double volts = d.pe > 0 ? std::sqrt(d.pe * d.re) : base.voltage;
+  for (double diameter = port_step; diameter <= largest_port + 1e-9; diameter += port_step) {
+    design_result r;
+    if (!compute_design(with_box(base, row, diameter), log_grid(5, 1000, 24), r).ok()) continue;
+    double peak = 0;
+    for (const design_point& p : r.points) peak = std::max(peak, p.port_velocity * volts / base.voltage);
+    if (peak <= base.port_velocity_limit) {
+      row.port_diameter = diameter;
+      row.port_length = summary_value(r.summary, "port_physical_length") * 1e-3;
+      return;
+    }
+  }
+}
+
+double lossy_f3(const design_file& base, const alignment_row& row) {
+  design_result r;
+  if (!compute_design(with_box(base, row, row.port_diameter > 0 ? row.port_diameter : 0.1), log_grid(5, 1000, 96), r)
+           .ok())
+    return 0;
+  return summary_value(r.summary, "F3");
+}
+
+std::string field(double value, double scale = 1) { return value > 0 ? message("%.6g", value * scale) : ""; }
+
+}  // namespace
+
+status compute_alignments(const std::string& path, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
+                          std::string& name) {
+  design_file base;
+  RETURN_IF_ERROR(read_design_file(path, base));
+  name = base.name;
+  driver_parameters d;
+  std::vector<std::string> warnings;
+  const status completed = complete_driver(base.driver, d, warnings);
+  if (!completed.ok()) return status::error(path + ": " + completed.message);
+  for (double qtc : closed_qtcs) {
+    const closed_alignment c = closed_box_alignment(d.fs, d.qts, d.vas, qtc);
+    if (!c.reachable) {
+      notes.push_back(message("no closed box of Qtc %g: the driver's Qts is %.3g already", qtc, d.qts));
+      continue;
+    }
+    alignment_row row;
+    row.name = "closed";
+    row.property = message("second-order high-pass of Q = %g", qtc);
+    row.qtc = qtc;
+    row.vb = c.vb;
+    row.fc = c.fc;
+    row.f3 = c.f3;
+    row.lossy_f3 = lossy_f3(base, row);
+    rows.push_back(row);
+  }
+  const vented_alignment v = vented_box_alignment(d.fs, d.qts, d.vas);
+  if (!v.reachable) {
+    notes.push_back("no vented alignment: " + v.note);
+    return status::success();
+  }
+  alignment_row row;
+  row.name = v.name;
+  row.property = v.property + (v.name == "C4" ? message(", %.3g dB", v.ripple_db) : "");
+  row.vb = v.vb;
+  row.fb = v.fb;
+  row.f3 = v.f3;
+  size_port(base, d, row);
+  if (row.port_diameter == 0)
+    notes.push_back(message("%s: no port up to %g mm keeps the air within %g m/s", v.name.c_str(), largest_port * 1e3,
+                            base.port_velocity_limit));
+  row.lossy_f3 = lossy_f3(base, row);
+  rows.push_back(row);
+  return status::success();
+}
+
+std::string alignment_table(const std::vector<alignment_row>& rows) {
+  std::string text = "alignment,Qtc,Vb[l],fc[Hz],fb[Hz],F3[Hz],port_diameter[mm],port_length[mm]\n";
+  for (const alignment_row& r : rows) {
+    text += r.name + "," + field(r.qtc) + "," + field(r.vb, 1e3) + "," + field(r.fc) + "," + field(r.fb) + "," +
+            field(r.f3) + "," + field(r.port_diameter, 1e3) + "," + field(r.port_length, 1e3) + "\n";
+  }
+  return text;
+}
+
+namespace {
+
+std::string row_file_name(const std::string& name, const alignment_row& r) {
+  if (r.name != "closed") return name + "_" + r.name + ".toml";
+  std::string q = message("%g", r.qtc);
+  q.erase(std::remove(q.begin(), q.end(), '.'), q.end());
+  return name + "_closed_q" + q + ".toml";
+}
+
+// The driver's file as written, its [enclosure] table replaced by the
+// alignment's box (a vented box keeps the file's Ql, ports and port_ends).
+std::string design_text(const std::string& path, const alignment_row& r) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream original;
+  original << in.rdbuf();
+  std::string kept, old_enclosure;
+  bool in_enclosure = false;
+  std::istringstream lines(original.str());
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first != std::string::npos && line[first] == '[')
+      in_enclosure = line.compare(first, 11, "[enclosure]") == 0;
+    (in_enclosure ? old_enclosure : kept) += line + "\n";
+  }
+  std::string enclosure = "[enclosure]\n";
+  enclosure += message("type = \"%s\"\n", r.name == "closed" ? "closed" : "vented");
+  enclosure += message("Vb = \"%.4g l\"\n", r.vb * 1e3);
+  if (r.name != "closed") {
+    enclosure += message("fb = \"%.4g Hz\"\n", r.fb);
+    if (r.port_diameter > 0) enclosure += message("port_diameter = \"%g mm\"\n", r.port_diameter * 1e3);
+    std::istringstream old(old_enclosure);
+    for (std::string line; std::getline(old, line);) {
+      const std::size_t first = line.find_first_not_of(" \t");
+      if (first == std::string::npos) continue;
+      for (const char* key : {"Ql", "ports", "port_ends"}) {
+        const std::size_t n = std::string(key).size();
+        if (line.compare(first, n, key) == 0 && line.find('=', first) != std::string::npos &&
+            line.find_first_not_of(" \t", first + n) == line.find('=', first))
+          enclosure += line.substr(first) + "\n";
+      }
+    }
+  }
+  while (!kept.empty() && kept.back() == '\n' && kept.size() > 1 && kept[kept.size() - 2] == '\n') kept.pop_back();
+  return message("# %s%s: %s; the box written by acoustic_design --align\n", r.name.c_str(),
+                 r.name == "closed" ? message(" Qtc %g", r.qtc).c_str() : "", r.property.c_str()) +
+         kept + "\n" + enclosure;
+}
+
+}  // namespace
+
+status run_alignments(const design_options& o, const reporter& report) {
+  std::vector<alignment_row> rows;
+  std::vector<std::string> notes;
+  std::string name;
+  RETURN_IF_ERROR(compute_alignments(o.align_path, rows, notes, name));
+  (void)report;
+  std::printf("Alignments of %s, from the lossless response (no leak, Le = 0); beside each, F3 of the same box with "
+              "the design's leak and Le\n",
+              name.c_str());
+  for (const alignment_row& r : rows) {
+    if (r.name == "closed") {
+      std::printf("closed Qtc %-5g Vb %8.4g l  fc %7.4g Hz  F3 %7.4g Hz  (%s; with losses F3 %.4g Hz)\n", r.qtc,
+                  r.vb * 1e3, r.fc, r.f3, r.property.c_str(), r.lossy_f3);
+    } else {
+      std::printf("vented %-5s  Vb %8.4g l  fb %7.4g Hz  F3 %7.4g Hz  port %g mm x %.4g mm  (%s; with losses F3 %.4g Hz)\n",
+                  r.name.c_str(), r.vb * 1e3, r.fb, r.f3, r.port_diameter * 1e3, r.port_length * 1e3,
+                  r.property.c_str(), r.lossy_f3);
+    }
+  }
+  for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
+  const std::string dir = o.out_dir.empty() ? folder_of(o.align_path) : o.out_dir;
+  RETURN_IF_ERROR(ensure_folder(dir));
+  std::vector<std::pair<std::string, std::string>> files = {{dir + "/" + name + "_alignments.csv", alignment_table(rows)}};
+  if (!o.write_dir.empty()) {
+    RETURN_IF_ERROR(ensure_folder(o.write_dir));
+    for (const alignment_row& r : rows) files.emplace_back(o.write_dir + "/" + row_file_name(name, r), design_text(o.align_path, r));
+  }
+  std::vector<std::string> names;
+  for (const auto& f : files) names.push_back(f.first);
+  const output_set outputs(names);
+  RETURN_IF_ERROR(outputs.check_replaceable());
+  for (const auto& [path, text] : files) {
+    text_file out;
+    status written = out.open(output_set::working_name(path));
+    if (written.ok()) {
+      out.put(text);
+      written = out.close();
+    }
+    if (!written.ok()) {
+      outputs.discard();
+      return written;
+    }
+  }
+  RETURN_IF_ERROR(outputs.commit());
+  for (const auto& f : files) std::printf("wrote %s\n", f.first.c_str());
+  return status::success();
+}
