@@ -23,6 +23,7 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   d.excursion_unfiltered_mm = std::abs(p.X[0]) * peak * 1000;
   d.excursion_mm = d.excursion_unfiltered_mm * h;
   if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak * h;
+  if (drive.passive >= 0) d.radiator_excursion_mm = std::abs(p.X[drive.passive]) * peak * 1000 * h;
   d.impedance = p.drive / p.current;
 
   // Every figure grows with the voltage: each limit allows V times its
@@ -32,6 +33,8 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   const design_limits& l = drive.limits;
   if (l.xmax > 0) allowed = std::min(allowed, v * l.xmax * 1000 / d.excursion_mm);
   if (l.port_velocity > 0 && drive.port >= 0) allowed = std::min(allowed, v * l.port_velocity / d.port_velocity);
+  if (l.radiator_xmax > 0 && drive.passive >= 0)
+    allowed = std::min(allowed, v * l.radiator_xmax * 1000 / d.radiator_excursion_mm);
   // The power limit holds for the amplifier's output, |H| times its input.
   if (l.power > 0) allowed = std::min(allowed, std::sqrt(l.power * drive.coil.re) / h);
   d.max_voltage = allowed;

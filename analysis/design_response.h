@@ -15,12 +15,14 @@ struct design_limits {
   double xmax = 0;           // peak one-way excursion, m; 0: none
   double port_velocity = 0;  // peak, m/s; 0: none
   double power = 0;          // rated power V^2 / Re, W; 0: none
+  double radiator_xmax = 0;  // a passive radiator's peak excursion, m; 0: none
 };
 
 struct design_drive {
   voice_coil coil;                  // rms voltage, polarity
   std::vector<radiator> radiators;  // outward flows
   int port = -1;                    // element, or -1
+  int passive = -1;                 // a passive radiator's element, or -1
   listening_point at;
   design_limits limits;
   highpass_filter highpass;         // before the amplifier; order 0: none
@@ -35,6 +37,7 @@ struct design_point {
   double excursion_mm = 0;    // peak
   double excursion_unfiltered_mm = 0;  // peak, the same without the high-pass
   double port_velocity = 0;   // peak, m/s (0 without a port)
+  double radiator_excursion_mm = 0;  // a passive radiator's, peak (0 without one)
   complex impedance;          // V / I, ohm
   double max_voltage = 0;     // V rms within every limit given (inf: none given)
   double max_spl = 0;         // dB at max_voltage

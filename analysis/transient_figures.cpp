@@ -4,7 +4,8 @@
 #include <cmath>
 
 transient_columns transient_figures(const model_state& s, const transient_record& r, double polarity,
-                                    const std::vector<radiator>& radiators, int port, const listening_point& at) {
+                                    const std::vector<radiator>& radiators, int port, const listening_point& at,
+                                    int passive) {
   transient_columns c;
   const int rows = r.rows();
   const double to_pressure = rho / ((at.full_space ? 4 : 2) * pi * at.distance);
@@ -13,6 +14,7 @@ transient_columns transient_figures(const model_state& s, const transient_record
   c.pressure.resize(rows);
   double port_outward = -1;
   if (port >= 0) c.port_velocity.resize(rows);
+  if (passive >= 0) c.radiator_mm.resize(rows);
   for (const radiator& rad : radiators)
     if (rad.element == port) port_outward = rad.outward;
   for (int k = 0; k < rows; ++k) {
@@ -22,6 +24,7 @@ transient_columns transient_figures(const model_state& s, const transient_record
     for (const radiator& rad : radiators) dU += s.A[rad.element] * 1e-4 * rad.outward * r.a_of(k, rad.element);
     c.pressure[k] = to_pressure * dU;
     if (port >= 0) c.port_velocity[k] = port_outward * r.v_of(k, port);
+    if (passive >= 0) c.radiator_mm[k] = -r.x_of(k, passive) * 1000;
   }
   return c;
 }

@@ -15,6 +15,7 @@ struct transient_columns {
   std::vector<double> excursion_mm;   // forward, mm
   std::vector<double> cone_velocity;  // forward, m/s
   std::vector<double> port_velocity;  // out of the box, m/s; empty without a port
+  std::vector<double> radiator_mm;    // a passive radiator's excursion, outward, mm; empty without one
   std::vector<double> pressure;       // Pa at the listening point
 };
 
@@ -22,7 +23,8 @@ struct transient_columns {
 // radiators (k = 2 in half space, 4 in full space), as the steady state's
 // far-field pressure has it.
 transient_columns transient_figures(const model_state& s, const transient_record& record, double polarity,
-                                    const std::vector<radiator>& radiators, int port, const listening_point& at);
+                                    const std::vector<radiator>& radiators, int port, const listening_point& at,
+                                    int passive = -1);
 
 // The rows up to the first one from which pressure and excursion stay
 // within 0.1 % of their peaks around their final (last-row) values.

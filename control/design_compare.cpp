@@ -102,7 +102,7 @@ status write_comparison(const std::vector<compared_design>& designs, const std::
     const compared_design& d = designs[i];
     const std::string table = message("%s/%zu.csv", tables.path.c_str(), i);
     RETURN_IF_ERROR(write_response_table(table, d.result.points, d.result.drive.port >= 0,
-                                         d.result.drive.highpass.order > 0));
+                                         d.result.drive.highpass.order > 0, d.result.drive.passive >= 0));
     args.insert(args.end(), {"--curve", plain_label(d.label), table});
     if (transients) {
       const std::string transient_table = message("%s/%zu_transient.csv", tables.path.c_str(), i);

@@ -17,12 +17,13 @@ status ensure_folder(const std::string& dir) {
 }
 
 status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
-                            bool filtered) {
+                            bool filtered, bool radiator) {
   text_file out;
   RETURN_IF_ERROR(out.open(path));
   out.put("frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
           "max_SPL[dB],max_voltage[V]");
   if (port) out.put(",port_velocity[m/s]");
+  if (radiator) out.put(",radiator_excursion[mm]");
   out.put(filtered ? ",SPL_unfiltered[dB],excursion_unfiltered[mm]\n" : "\n");
   for (const design_point& p : points) {
     out.put_fixed(p.frequency);
@@ -35,6 +36,10 @@ status write_response_table(const std::string& path, const std::vector<design_po
     if (port) {
       out.put(',');
       out.put_fixed(p.port_velocity);
+    }
+    if (radiator) {
+      out.put(',');
+      out.put_fixed(p.radiator_excursion_mm);
     }
     if (filtered) {
       out.put(',');
@@ -65,12 +70,21 @@ std::string values(const double* v, int count, double scale = 1) {
 
 }  // namespace
 
-status emit_parameters(const std::string& dir, const design_file& file, const driver_parameters& d, double resonance,
-                       std::vector<std::string>& notes) {
+status check_emittable(const design_file& file) {
+  if (file.enclosure.type == enclosure_type::passive_radiator)
+    return status::error(
+        "--emit-parameters: a passive radiator cannot be written for acoustic_sim: its parameter file has no "
+        "suspension for a duct");
   if (file.enclosure.type == enclosure_type::bandpass4)
     return status::error(
         "--emit-parameters: a bandpass4 cannot be written for acoustic_sim: its velocity sum always counts the "
         "cone, which a bandpass4 hides in its sealed chamber");
+  return status::success();
+}
+
+status emit_parameters(const std::string& dir, const design_file& file, const driver_parameters& d, double resonance,
+                       std::vector<std::string>& notes) {
+  RETURN_IF_ERROR(check_emittable(file));
   // acoustic_sim steps every element with the central difference, which
   // grows on a massless leak: the emitted box has none.
   design_file lossless = file;

@@ -17,7 +17,7 @@ status ensure_folder(const std::string& dir);
 // impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V] and
 // port_velocity[m/s] with a port; every number as "%f".
 status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
-                            bool filtered = false);
+                            bool filtered = false, bool radiator = false);
 
 // quantity,value,unit; values as "%.6g".
 status write_summary_table(const std::string& path, const design_summary& summary);
@@ -26,5 +26,8 @@ status write_summary_table(const std::string& path, const design_summary& summar
 // `resonance`, rounded to whole Hz), the coil folded into the piston's
 // damping and force, the leak left out. Appends what was left out to
 // `notes`. Refuses a bandpass4.
+// Fails for a design acoustic_sim's parameter file cannot hold.
+status check_emittable(const design_file& file);
+
 status emit_parameters(const std::string& dir, const design_file& file, const driver_parameters& d,
                        double resonance, std::vector<std::string>& notes);

@@ -28,6 +28,7 @@ const char* type_label(enclosure_type t) {
     case enclosure_type::closed: return "closed box";
     case enclosure_type::vented: return "vented box";
     case enclosure_type::bandpass4: return "4th-order bandpass";
+    case enclosure_type::passive_radiator: return "passive radiator box";
     default: return "infinite baffle";
   }
 }
@@ -42,6 +43,8 @@ design_drive drive_of(const design_file& file, const driver_parameters& d, const
   drive.coil = voice_coil{file.voltage, d.bl, d.re, d.le, c.coil_polarity};
   drive.radiators = c.radiators;
   drive.port = c.port;
+  drive.passive = c.passive;
+  drive.limits.radiator_xmax = c.passive >= 0 && file.radiator.Xmax.given ? file.radiator.Xmax.value : 0;
   drive.at = listening_point{file.distance, file.full_space};
   drive.limits.xmax = d.xmax;
   drive.limits.port_velocity = c.port >= 0 ? file.port_velocity_limit : 0;
@@ -68,6 +71,7 @@ double resonance_of(const design_file& file, const design_summary& s) {
   switch (file.enclosure.type) {
     case enclosure_type::closed: return summary_value(s, "fc");
     case enclosure_type::vented: return summary_value(s, "fb");
+    case enclosure_type::passive_radiator: return summary_value(s, "fp_box");
     default: return summary_value(s, "fs");
   }
 }
@@ -83,7 +87,7 @@ status write_outputs(const design_options& o, const std::string& path, const std
   RETURN_IF_ERROR(outputs.check_replaceable());
   outputs.discard();
   status written = write_response_table(output_set::working_name(table), points, drive.port >= 0,
-                                        drive.highpass.order > 0);
+                                        drive.highpass.order > 0, drive.passive >= 0);
   if (written.ok()) written = write_summary_table(output_set::working_name(summary_file), summary);
   if (!written.ok()) {
     outputs.discard();
@@ -93,6 +97,8 @@ status write_outputs(const design_options& o, const std::string& path, const std
                                    output_set::working_name(picture), "--title", title_of(file, d)};
   if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
   if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
+  if (drive.limits.radiator_xmax > 0)
+    args.insert(args.end(), {"--radiator-xmax", message("%g", drive.limits.radiator_xmax * 1e3)});
   const status drawn = run_quietly(plot, args);
   if (!drawn.ok()) {
     // The tables stand without the picture; an earlier picture would
@@ -129,6 +135,8 @@ status write_transient_outputs(const design_options& o, const std::string& path,
                                    output_set::working_name(picture), "--title", title_of(file, d)};
   if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
   if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
+  if (drive.limits.radiator_xmax > 0)
+    args.insert(args.end(), {"--radiator-xmax", message("%g", drive.limits.radiator_xmax * 1e3)});
   const status drawn = run_quietly(plot, args);
   if (!drawn.ok()) {
     report.warning("no transient picture: " + drawn.message);
@@ -148,7 +156,7 @@ status write_transient_outputs(const design_options& o, const std::string& path,
 
 status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r) {
   if (!file.enclosure.given)
-    return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle");
+    return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle | passive_radiator");
   RETURN_IF_ERROR(complete_driver(file.driver, r.driver, r.warnings));
   RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
   r.drive = drive_of(file, r.driver, r.compiled);
@@ -170,6 +178,7 @@ void print_transient(const design_options& o, const compared_design& c) {
 status run_one_design(const design_options& o, const std::string& path, const std::string& plot,
                       const reporter& report, compared_design& c) {
   RETURN_IF_ERROR(read_design_file(path, c.file));
+  if (!o.emit_dir.empty()) RETURN_IF_ERROR(check_emittable(c.file));
   design_result& r = c.result;
   const status computed = compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
   for (const std::string& w : r.warnings) report.warning(path + ": " + w);

@@ -70,6 +70,11 @@ void add_enclosure(design_summary& s, const design_file& file, const driver_para
     add(s, "port_physical_length", c.port_shape.physical_length * 1e3, "mm");
     add(s, "port_end_correction", c.port_shape.end_correction * 1e3, "mm");
   }
+  if (c.passive >= 0) {
+    add(s, "fp_box", port_tuning(net, c.passive), "Hz");
+    add(s, "radiator_moving_mass", net.M[c.passive] * 1e3, "g");
+    add(s, "radiator_area", net.A[c.passive], "cm2");
+  }
   if (c.leak >= 0) add(s, "Ql", e.Ql.given ? e.Ql.value : 10, "");
 }
 
@@ -79,6 +84,7 @@ double walk_start(const design_file& file, const driver_parameters& d, const des
   switch (file.enclosure.type) {
     case enclosure_type::closed: return 5 * summary_value(s, "fc");
     case enclosure_type::vented: return 5 * summary_value(s, "fb");
+    case enclosure_type::passive_radiator: return 5 * summary_value(s, "fp_box");
     default: return 5 * d.fs;
   }
 }
@@ -107,6 +113,7 @@ void add_limits(design_summary& s, const design_drive& drive, const std::vector<
   std::string left_out;
   if (!(drive.limits.xmax > 0)) left_out += " Xmax";
   if (drive.port >= 0 && !(drive.limits.port_velocity > 0)) left_out += " port_velocity";
+  if (drive.passive >= 0 && !(drive.limits.radiator_xmax > 0)) left_out += " passive_radiator.Xmax";
   if (!(drive.limits.power > 0)) left_out += " Pe";
   if (!left_out.empty())
     s.notes.push_back("max_voltage and max_SPL leave out the limits not given:" + left_out);
@@ -131,6 +138,17 @@ void add_limits(design_summary& s, const design_drive& drive, const std::vector<
     add(s, "lowest_max_SPL_frequency", lowest->frequency, "Hz");
     add(s, "lowest_max_SPL_voltage", lowest->max_voltage, "V");
   }
+}
+
+// A passive radiator's largest excursion on the grid at the drive.
+void add_radiator_excursion(design_summary& s, const design_drive& drive, const std::vector<design_point>& points) {
+  if (drive.passive < 0) return;
+  const design_point* most = nullptr;
+  for (const design_point& p : points)
+    if (!most || p.radiator_excursion_mm > most->radiator_excursion_mm) most = &p;
+  if (!most) return;
+  add(s, "radiator_peak_excursion", most->radiator_excursion_mm, "mm");
+  add(s, "radiator_peak_excursion_frequency", most->frequency, "Hz");
 }
 
 void add_impedance_minimum(design_summary& s, const std::vector<design_point>& points) {
@@ -159,6 +177,7 @@ design_summary summarise(const design_file& file, const driver_parameters& d, co
   add_enclosure(s, file, d, c);
   add_cutoffs(s, file, d, points);
   add_limits(s, drive, points);
+  add_radiator_excursion(s, drive, points);
   add_impedance_minimum(s, points);
   return s;
 }

@@ -73,7 +73,8 @@ status compute_transient(design_result& r, voltage_signal signal, double duratio
   RETURN_IF_ERROR(plan_transient(s, coil, signal, duration, out.plan));
   const std::vector<double> voltage = voltage_samples(signal, r.drive.highpass, out.plan.delta, out.plan.rows);
   RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record));
-  out.columns = transient_figures(s, out.record, coil.polarity, r.drive.radiators, r.drive.port, r.drive.at);
+  out.columns =
+      transient_figures(s, out.record, coil.polarity, r.drive.radiators, r.drive.port, r.drive.at, r.drive.passive);
   out.rows = out.plan.settle ? settled_rows(out.columns) : out.record.rows();
   if (signal.kind == signal_kind::burst) {
     // The whole burst, whatever has settled.
@@ -124,6 +125,18 @@ std::vector<std::string> transient_summary(const design_result& r, const voltage
                       periodic && steady.port_velocity <= limit ? " during the transient only" : "");
     lines.push_back(line);
   }
+  if (!t.columns.radiator_mm.empty()) {
+    const column_peak u = peak_within(t.columns.radiator_mm, t.rows);
+    const double limit_mm = r.drive.limits.radiator_xmax * 1e3;
+    line = message("peak passive radiator excursion %.6g mm at %.6g ms", std::abs(u.value), u.row * delta * 1e3);
+    if (periodic)
+      line += message(", %.3g times the steady state's %.6g mm", std::abs(u.value) / steady.radiator_excursion_mm,
+                      steady.radiator_excursion_mm);
+    if (limit_mm > 0 && std::abs(u.value) > limit_mm)
+      line += message(": beyond its Xmax %g mm%s", limit_mm,
+                      periodic && steady.radiator_excursion_mm <= limit_mm ? " during the transient only" : "");
+    lines.push_back(line);
+  }
   const column_peak p = peak_within(t.columns.pressure, t.rows);
   lines.push_back(message("peak pressure %.6g Pa at %.6g ms", std::abs(p.value), p.row * delta * 1e3));
   return lines;
@@ -147,9 +160,11 @@ std::string describe_signal(const voltage_signal& signal, double rms_voltage) {
 status write_transient_table(const std::string& path, const transient_result& t) {
   text_file out;
   RETURN_IF_ERROR(out.open(path));
-  const bool port = !t.columns.port_velocity.empty();
+  const bool port = !t.columns.port_velocity.empty(), radiator = !t.columns.radiator_mm.empty();
   out.put("time[ms],voltage[V],current[A],excursion[mm],cone_velocity[m/s]");
-  out.put(port ? ",port_velocity[m/s],pressure[Pa]\n" : ",pressure[Pa]\n");
+  if (port) out.put(",port_velocity[m/s]");
+  if (radiator) out.put(",radiator_excursion[mm]");
+  out.put(",pressure[Pa]\n");
   const transient_record& r = t.record;
   for (int k = 0; k < t.rows; ++k) {
     out.put_fixed(r.time[k] * 1e3);
@@ -160,6 +175,10 @@ status write_transient_table(const std::string& path, const transient_result& t)
     if (port) {
       out.put(',');
       out.put_fixed(t.columns.port_velocity[k]);
+    }
+    if (radiator) {
+      out.put(',');
+      out.put_fixed(t.columns.radiator_mm[k]);
     }
     out.put(',');
     out.put_fixed(t.columns.pressure[k]);

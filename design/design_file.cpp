@@ -157,7 +157,8 @@ const std::vector<key_rule>& rules() {
        choice<enclosure_type>({{"closed", enclosure_type::closed},
                                {"vented", enclosure_type::vented},
                                {"bandpass4", enclosure_type::bandpass4},
-                               {"baffle", enclosure_type::baffle}},
+                               {"baffle", enclosure_type::baffle},
+                               {"passive_radiator", enclosure_type::passive_radiator}},
                               [](design_file& d) -> enclosure_type& { return d.enclosure.type; })},
       {"enclosure", "Vb", quantity(D::volume, FIELD(enclosure.Vb)), static_cast<int>(D::volume)},
       {"enclosure", "Vr", quantity(D::volume, FIELD(enclosure.Vr)), static_cast<int>(D::volume)},
@@ -178,6 +179,19 @@ const std::vector<key_rule>& rules() {
                           {"flanged-flanged", port_ends::flanged_flanged},
                           {"free-free", port_ends::free_free}},
                          [](design_file& d) -> port_ends& { return d.enclosure.ends; })},
+      {"passive_radiator", "Sd", quantity(D::area, FIELD(radiator.Sd)), static_cast<int>(D::area)},
+      {"passive_radiator", "Mmp", quantity(D::mass, FIELD(radiator.Mmp)), static_cast<int>(D::mass)},
+      {"passive_radiator", "fp", quantity(D::frequency, FIELD(radiator.fp)), static_cast<int>(D::frequency)},
+      {"passive_radiator", "Cmp", quantity(D::compliance, FIELD(radiator.Cmp)), static_cast<int>(D::compliance)},
+      {"passive_radiator", "Qmp", plain(FIELD(radiator.Qmp), false)},
+      {"passive_radiator", "Xmax", quantity(D::length, FIELD(radiator.Xmax)), static_cast<int>(D::length)},
+      {"passive_radiator", "count",
+       [](const toml::node& node, const std::string& key, design_file& d) -> status {
+         const auto count = node.value_exact<int64_t>();
+         if (!count || *count < 1 || *count > 100) return wrong(key, "a whole number from 1 to 100");
+         d.radiator.count = static_cast<int>(*count);
+         return status::success();
+       }},
       {"drive", "voltage", si_scalar(D::voltage, [](design_file& d) -> double& { return d.voltage; }), static_cast<int>(D::voltage)},
       {"drive", "distance", si_scalar(D::length, [](design_file& d) -> double& { return d.distance; }), static_cast<int>(D::length)},
       {"drive", "space",
@@ -237,7 +251,7 @@ status read_table(const toml::table& table, const std::string& name, design_file
 }
 
 status read_document(const toml::table& document, design_file& d) {
-  const std::vector<std::string> tables = {"driver", "enclosure", "drive", "limits"};
+  const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits"};
   for (const auto& [key, node] : document) {
     const std::string k(key.str());
     if (std::find(tables.begin(), tables.end(), k) == tables.end())
@@ -247,8 +261,9 @@ status read_document(const toml::table& document, design_file& d) {
   }
   if (!document.contains("driver")) return status::error("no [driver] table: expected the driver's datasheet");
   d.enclosure.given = document.contains("enclosure");
+  d.radiator.given = document.contains("passive_radiator");
   if (d.enclosure.given && !document["enclosure"]["type"])
-    return status::error("enclosure.type is missing: expected closed | vented | bandpass4 | baffle");
+    return status::error("enclosure.type is missing: expected closed | vented | bandpass4 | baffle | passive_radiator");
   return status::success();
 }
 

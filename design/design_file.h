@@ -20,7 +20,7 @@ struct driver_sheet {
   given_value fs, Qms, Qes, Qts, Vas, Mms, Cms, Sd, diameter, Re, Le, Bl, Rms, Xmax, Pe;
 };
 
-enum class enclosure_type { closed, vented, bandpass4, baffle };
+enum class enclosure_type { closed, vented, bandpass4, baffle, passive_radiator };
 enum class port_ends { flanged_free, flanged_flanged, free_free };
 
 struct enclosure_sheet {
@@ -31,10 +31,18 @@ struct enclosure_sheet {
   port_ends ends = port_ends::flanged_free;
 };
 
+// [passive_radiator]: a cone without a motor; `count` of them side by side.
+struct passive_radiator_sheet {
+  bool given = false;
+  given_value Sd, Mmp, fp, Cmp, Qmp, Xmax;
+  int count = 1;
+};
+
 struct design_file {
   std::string name;  // the file's stem
   driver_sheet driver;
   enclosure_sheet enclosure;
+  passive_radiator_sheet radiator;
   double voltage = 2.83;  // V rms
   double distance = 1;    // m
   bool full_space = false;

@@ -18,6 +18,7 @@ const char* type_name(enclosure_type t) {
     case enclosure_type::closed: return "a closed box";
     case enclosure_type::vented: return "a vented box";
     case enclosure_type::bandpass4: return "a bandpass4";
+    case enclosure_type::passive_radiator: return "a passive radiator box";
     default: return "a baffle";
   }
 }
@@ -94,8 +95,23 @@ status check_keys(const enclosure_sheet& e) {
     RETURN_IF_ERROR(refuse(e.port_length.given, "port_length", t));
     RETURN_IF_ERROR(refuse(e.port_diameter.given, "port_diameter", t));
     RETURN_IF_ERROR(refuse(e.port_area.given, "port_area", t));
-    RETURN_IF_ERROR(refuse(e.Ql.given, "Ql", t));
+    if (t != enclosure_type::passive_radiator) RETURN_IF_ERROR(refuse(e.Ql.given, "Ql", t));
   }
+  return status::success();
+}
+
+// The radiator's figures: Sd, Mmp, Qmp and one of fp and Cmp.
+status check_radiator(const passive_radiator_sheet& r, bool wanted) {
+  if (!wanted) {
+    if (r.given) return status::error("[passive_radiator] given: expected enclosure.type = \"passive_radiator\" with it");
+    return status::success();
+  }
+  if (!r.given) return status::error("no [passive_radiator] table: a passive radiator box needs Sd, Mmp, fp or Cmp, and Qmp");
+  for (const auto& [v, key] : {std::pair<const given_value*, const char*>{&r.Sd, "Sd"}, {&r.Mmp, "Mmp"}, {&r.Qmp, "Qmp"}})
+    if (!v->given) return status::error(message("passive_radiator.%s is missing: expected Sd, Mmp, fp or Cmp, and Qmp", key));
+  if (r.fp.given == r.Cmp.given)
+    return status::error(r.fp.given ? "passive_radiator: fp and Cmp both given: expected one of them"
+                                    : "passive_radiator: no fp and no Cmp: expected its free-air resonance or compliance");
   return status::success();
 }
 
@@ -119,6 +135,7 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
                       std::vector<std::string>& warnings) {
   const enclosure_sheet& e = file.enclosure;
   RETURN_IF_ERROR(check_keys(e));
+  RETURN_IF_ERROR(check_radiator(file.radiator, e.type == enclosure_type::passive_radiator));
   out.network = std::make_unique<model_state>();
   model_state& s = *out.network;
   const enclosure_type t = e.type;
@@ -153,6 +170,40 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
       const double ql = e.Ql.given ? e.Ql.value : 10;
       out.leak = 2;
       out.leak_resistance = ql * rho_c2 / (two_pi * out.port_shape.tuning * vb);
+      s.V[2] = INFINITY;
+      s.A[2] = d.sd * 1e4;
+      s.L[2] = 0;
+      s.C[2] = out.leak_resistance * d.sd * d.sd;
+      out.radiators.push_back({2, -1});
+    }
+    for (int i = s.n + 1; i <= 2 * s.n; ++i) {
+      s.A[i] = idle_duct_area_cm2;
+      s.L[i] = idle_duct_length_mm;
+    }
+  }
+  if (t == enclosure_type::passive_radiator) {
+    // One element for all the radiators: their area and mass add, as do
+    // their suspensions' stiffnesses and their damping.
+    const passive_radiator_sheet& p = file.radiator;
+    const double n = p.count, area = n * p.Sd.value, mass = n * p.Mmp.value;
+    const double cmp = p.Cmp.given ? p.Cmp.value : 1 / (std::pow(2 * pi * p.fp.value, 2) * p.Mmp.value);
+    const double fp = p.fp.given ? p.fp.value : 1 / (2 * pi * std::sqrt(p.Mmp.value * cmp));
+    const double stiffness = n / cmp, damping = n * 2 * pi * fp * p.Mmp.value / p.Qmp.value;
+    // Its tuning in the box, fp' = sqrt((n / Cmp + rho c^2 A^2 / Vb) / M) / 2 pi.
+    const double tuning = std::sqrt((stiffness + rho_c2 * area * area / vb) / mass) / (2 * pi);
+    const bool leaky = !e.Ql.given || std::isfinite(e.Ql.value);
+    s.n = leaky ? 2 : 1;
+    out.passive = 1;
+    s.V[1] = INFINITY;
+    s.A[1] = area * 1e4;
+    s.L[1] = mass / (rho * area) * 1e3;
+    s.C[1] = damping;
+    s.Kd[1] = stiffness;
+    out.radiators.push_back({1, -1});
+    if (leaky) {
+      const double ql = e.Ql.given ? e.Ql.value : 10;
+      out.leak = 2;
+      out.leak_resistance = ql * rho_c2 / (two_pi * tuning * vb);
       s.V[2] = INFINITY;
       s.A[2] = d.sd * 1e4;
       s.L[2] = 0;

@@ -1,7 +1,8 @@
 // An enclosure by type compiled into the network the other programs
 // solve: the piston and its suspension, the box as the main chamber, a
 // port as the internal duct of a side chamber open to the room, and a leak
-// as a massless duct with the box's leakage resistance.
+// as a massless duct with the box's leakage resistance, a passive radiator
+// as a duct whose air is the radiator's cone, held by its suspension.
 #pragma once
 
 #include <memory>
@@ -29,6 +30,7 @@ struct compiled_design {
   std::vector<radiator> radiators;       // outward flows: the cone's front, ports, the leak
   int port = -1;                         // the port's element, or -1
   int leak = -1;                         // the leak's element, or -1
+  int passive = -1;                      // the passive radiator's element, or -1
   port_geometry port_shape;
   double leak_resistance = 0;  // Ral, Pa s / m^3
 };

@@ -42,5 +42,8 @@ void assemble_matrices(model_state& s) {
   assemble_standard_stiffness(s);
   for (int i = 0; i < s.ND; ++i)
     for (int j = 0; j < s.ND; ++j) s.K[i][j] = s.KH[i][j] * s.R[i] * s.R[j];
+  // A duct's own suspension (a passive radiator's) holds it to rest.
+  for (int i = 0; i < s.ND; ++i)
+    if (s.Kd[i] != 0) s.K[i][i] = s.K[i][i] + s.Kd[i];
   assemble_iteration_matrix(s);
 }

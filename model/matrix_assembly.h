@@ -7,5 +7,5 @@
 #include "model/model_state.h"
 
 // Clears the state and force vectors and every matrix, then builds KH, K,
-// MK and Q from KS, Ku, R, M, MP and delta.
+// MK and Q from KS, Ku, R, M, MP, Kd and delta.
 void assemble_matrices(model_state& s);

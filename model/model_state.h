@@ -40,6 +40,7 @@ struct model_state {
   element_vector A{};  // element areas, cm^2 (A[0] the piston's)
   element_vector L{};  // element lengths, mm (L[0]: the air column of the piston's mass)
   element_vector C{};  // damping coefficients, kg/s
+  element_vector Kd{};  // a duct's suspension to rest (a passive radiator's), N/m; never in the parameter file
 
   // Derived element properties.
   element_vector M{};         // moving masses, kg

@@ -72,7 +72,7 @@ TEST(DesignFile, BadInputIsOneLineNamingTheKey) {
       {woofer + "[enclosure]\ntype = \"vented\"\nports = 0\n",
        "box.toml: enclosure.ports: expected a whole number from 1 to 1000"},
       {woofer + "[enclosure]\ntype = \"sealed\"\n",
-       "box.toml: enclosure.type = \"sealed\": expected closed | vented | bandpass4 | baffle"},
+       "box.toml: enclosure.type = \"sealed\": expected closed | vented | bandpass4 | baffle | passive_radiator"},
       {woofer + "[enclosure]\ntype = \"closed\"\n", "error: enclosure.Vb is missing: a closed box needs it"},
       {woofer + "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\nfb = \"30 Hz\"\n",
        "error: enclosure.fb does not apply to a closed box"},

@@ -30,14 +30,17 @@ TEST(DesignProgram, ShippedDesigns) {
   const struct {
     const char* name;
     std::map<std::string, double> figures;  // within 0.1 %
-    bool port;
+    const char* extra_columns;
   } cases[] = {
       // fc = 28 Hz sqrt(1 + 58 / 30) = 47.956 Hz, Qtc = 0.38415 x 1.7127
-      {"woofer_closed", {{"fc", 47.956}, {"Qtc", 0.65793}, {"Vb", 30}}, false},
+      {"woofer_closed", {{"fc", 47.956}, {"Qtc", 0.65793}, {"Vb", 30}}, ""},
       // Leff = c^2 Sp / ((2 pi 32 Hz)^2 50 l) = 258.3 mm, less 1.46 x 37.5 mm
-      {"woofer_vented", {{"fb", 32}, {"port_effective_length", 258.31}, {"port_physical_length", 203.56}}, true},
-      {"woofer_baffle", {{"fs", 28}, {"Bl", 9.4706}}, false},
-      {"woofer_bandpass4", {{"fb", 55}, {"Vr", 20}}, true},
+      {"woofer_vented", {{"fb", 32}, {"port_effective_length", 258.31}, {"port_physical_length", 203.56}},
+       ",port_velocity[m/s]"},
+      {"woofer_baffle", {{"fs", 28}, {"Bl", 9.4706}}, ""},
+      {"woofer_bandpass4", {{"fb", 55}, {"Vr", 20}}, ",port_velocity[m/s]"},
+      // fp' = sqrt(18^2 + rho c^2 A^2 / (Vb Mmp) / (2 pi)^2) = 29.45 Hz
+      {"woofer_passive", {{"fp_box", 29.45}, {"Vb", 40}}, ",radiator_excursion[mm]"},
   };
   for (const auto& c : cases) {
     scratch_dir dir;
@@ -48,7 +51,7 @@ TEST(DesignProgram, ShippedDesigns) {
     EXPECT_EQ(table.substr(0, table.find('\n')),
               std::string("frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],"
                           "impedance_phase[deg],max_SPL[dB],max_voltage[V]") +
-                  (c.port ? ",port_velocity[m/s]" : ""));
+                  c.extra_columns);
     // 5 Hz to 1 kHz at 48 per octave: 5 x 2^(k/48) <= 1000, k = 0..366.
     EXPECT_EQ(split(table).size(), 368u) << c.name;
     const auto summary = summary_of(dir.file(std::string("out/") + c.name + "_summary.csv"));

@@ -187,6 +187,10 @@ TEST(DesignTransient, StepAndImpulseAgreeWithTheExactSolution) {
       {"vented impulse through a 3rd-order high-pass, Le 0.6 mH", with_le + vented + third_order,
        signal_kind::impulse},
       {"vented step through a 2nd-order high-pass, Le 0", woofer + vented + subsonic, signal_kind::step},
+      {"passive radiator step, Le 0.6 mH",
+       with_le + "[enclosure]\ntype = \"passive_radiator\"\nVb = \"40 l\"\n[passive_radiator]\nSd = \"330 cm2\"\n"
+                 "Mmp = \"180 g\"\nfp = \"18 Hz\"\nQmp = 6\n",
+       signal_kind::step},
       {"baffle step, Le 0", woofer + baffle, signal_kind::step},
       {"baffle step, Le 0.6 mH", with_le + baffle, signal_kind::step},
       {"baffle impulse, Le 0.6 mH", with_le + baffle, signal_kind::impulse},
@@ -216,6 +220,7 @@ TEST(DesignTransient, StepAndImpulseAgreeWithTheExactSolution) {
                                          {"current", {}, t.record.current},
                                          {"pressure", {}, t.columns.pressure}};
     if (r.drive.port >= 0) columns.push_back({"port velocity", {}, t.columns.port_velocity});
+    if (r.drive.passive >= 0) columns.push_back({"radiator excursion", {}, t.columns.radiator_mm});
     for (int k = 0; k < t.rows; ++k) {
       const Eigen::VectorXd state = z.head(sys.A.rows());
       const Eigen::VectorXd rate = sys.A * state + sys.B * v;
@@ -235,6 +240,7 @@ TEST(DesignTransient, StepAndImpulseAgreeWithTheExactSolution) {
       columns[2].exact.push_back(sys.current_of(state, v));
       columns[3].exact.push_back(to_pressure * dU);
       if (r.drive.port >= 0) columns[4].exact.push_back(-speed[r.drive.port]);
+      if (r.drive.passive >= 0) columns[4].exact.push_back(-state(r.drive.passive) * 1000);
       z = E * z;
     }
     expect_columns_agree(columns, c.label);
