@@ -73,7 +73,8 @@ std::string comparison_title(const std::vector<compared_design>& designs) {
 }
 
 status write_comparison(const std::vector<compared_design>& designs, const std::string& dir, const std::string& plot,
-                        const reporter& report) {
+                        const std::string& heading, const reporter& report) {
+  const std::string title = (heading.empty() ? "" : plain_label(heading) + "; ") + comparison_title(designs);
   RETURN_IF_ERROR(ensure_folder(dir));
   const std::string summary = dir + "/compare_summary.csv", picture = dir + "/compare.png",
                     transient_picture = dir + "/compare_transient.png";
@@ -95,9 +96,9 @@ status write_comparison(const std::vector<compared_design>& designs, const std::
   }
   scratch_folder tables;
   if (tables.path.empty()) return status::error("cannot create a scratch folder in /tmp for the comparison");
-  std::vector<std::string> args = {"--compare", output_set::working_name(picture), "--title", comparison_title(designs)};
+  std::vector<std::string> args = {"--compare", output_set::working_name(picture), "--title", title};
   std::vector<std::string> transient_args = {"--compare-transient", output_set::working_name(transient_picture),
-                                             "--title", comparison_title(designs)};
+                                             "--title", title};
   for (std::size_t i = 0; i < designs.size(); ++i) {
     const compared_design& d = designs[i];
     const std::string table = message("%s/%zu.csv", tables.path.c_str(), i);

@@ -26,5 +26,6 @@ std::string comparison_table(const std::vector<compared_design>& designs);
 // The picture's title: the drive when all share it, else that they differ.
 std::string comparison_title(const std::vector<compared_design>& designs);
 
+// `heading` leads the pictures' title (a study names its key), or empty.
 status write_comparison(const std::vector<compared_design>& designs, const std::string& dir, const std::string& plot,
-                        const reporter& report);
+                        const std::string& heading, const reporter& report);

@@ -247,5 +247,9 @@ status run_design_program(const design_options& o, const std::string& plot, cons
     }
   }
   if (designs.size() < 2 && o.vary.empty()) return status::success();
-  return write_comparison(designs, o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir, plot, report);
+  const std::string heading =
+      o.vary.empty() ? "" : designs.front().file.name + ": " + o.vary.substr(0, o.vary.find('=')) + " from " +
+                                designs.front().label.substr(designs.front().label.find('=') + 2) + " to " +
+                                designs.back().label.substr(designs.back().label.find('=') + 2);
+  return write_comparison(designs, o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir, plot, heading, report);
 }
