@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "analysis/design_response.h"
 #include "control/design_files.h"
@@ -76,80 +77,84 @@ double resonance_of(const design_file& file, const design_summary& s) {
   }
 }
 
+// The title and limit lines acoustic_plot draws for a design.
+std::vector<std::string> picture_arguments(const design_file& file, const driver_parameters& d,
+                                           const design_drive& drive) {
+  std::vector<std::string> args = {"--title", title_of(file, d)};
+  if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
+  if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
+  if (drive.limits.radiator_xmax > 0)
+    args.insert(args.end(), {"--radiator-xmax", message("%g", drive.limits.radiator_xmax * 1e3)});
+  return args;
+}
+
+struct table_writer {
+  std::string path;
+  std::function<status(const std::string&)> write;  // into the working name given
+};
+
+// The tables under their working names, the picture drawn from the first
+// by `acoustic_plot MODE TABLE --output PICTURE ARGS`, all committed as one
+// set. A picture that cannot be drawn is a warning: the tables stand
+// without it, and an earlier picture, which would describe another
+// design, goes.
+status write_tables_and_picture(const std::vector<table_writer>& tables, const std::string& picture,
+                                const std::string& plot, const std::string& mode, std::vector<std::string> args,
+                                const reporter& report) {
+  std::vector<std::string> names;
+  for (const table_writer& t : tables) names.push_back(t.path);
+  names.push_back(picture);
+  const output_set outputs(names);
+  RETURN_IF_ERROR(outputs.check_replaceable());
+  outputs.discard();
+  for (const table_writer& t : tables) {
+    const status written = t.write(output_set::working_name(t.path));
+    if (!written.ok()) {
+      outputs.discard();
+      return written;
+    }
+  }
+  args.insert(args.begin(), {mode, output_set::working_name(tables.front().path), "--output",
+                             output_set::working_name(picture)});
+  const status drawn = run_quietly(plot, args);
+  if (!drawn.ok()) {
+    report.warning("no picture " + picture + ": " + drawn.message);
+    std::remove(output_set::working_name(picture).c_str());
+    std::remove(picture.c_str());
+  }
+  const status committed = outputs.commit();
+  if (!committed.ok()) {
+    outputs.discard();
+    return committed;
+  }
+  std::string wrote;
+  for (const table_writer& t : tables) wrote += (wrote.empty() ? "" : ", ") + t.path;
+  std::printf("wrote %s%s\n", wrote.c_str(), drawn.ok() ? (", " + picture).c_str() : "");
+  return status::success();
+}
+
 status write_outputs(const design_options& o, const std::string& path, const std::string& plot, const design_file& file,
                      const driver_parameters& d, const design_drive& drive, const std::vector<design_point>& points,
                      const design_summary& summary, const reporter& report) {
   const std::string dir = o.out_dir.empty() ? folder_of(path) : o.out_dir;
-  const std::string table = dir + "/" + file.name + ".csv", summary_file = dir + "/" + file.name + "_summary.csv",
-                    picture = dir + "/" + file.name + ".png";
   RETURN_IF_ERROR(ensure_folder(dir));
-  const output_set outputs({table, summary_file, picture});
-  RETURN_IF_ERROR(outputs.check_replaceable());
-  outputs.discard();
-  status written = write_response_table(output_set::working_name(table), points, drive.port >= 0,
-                                        drive.highpass.order > 0, drive.passive >= 0);
-  if (written.ok()) written = write_summary_table(output_set::working_name(summary_file), summary);
-  if (!written.ok()) {
-    outputs.discard();
-    return written;
-  }
-  std::vector<std::string> args = {"--design", output_set::working_name(table), "--output",
-                                   output_set::working_name(picture), "--title", title_of(file, d)};
-  if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
-  if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
-  if (drive.limits.radiator_xmax > 0)
-    args.insert(args.end(), {"--radiator-xmax", message("%g", drive.limits.radiator_xmax * 1e3)});
-  const status drawn = run_quietly(plot, args);
-  if (!drawn.ok()) {
-    // The tables stand without the picture; an earlier picture would
-    // describe another design.
-    report.warning("no picture: " + drawn.message);
-    std::remove(output_set::working_name(picture).c_str());
-    std::remove(picture.c_str());
-  }
-  written = outputs.commit();
-  if (!written.ok()) {
-    outputs.discard();
-    return written;
-  }
-  std::printf("wrote %s, %s%s\n", table.c_str(), summary_file.c_str(), drawn.ok() ? (", " + picture).c_str() : "");
-  return status::success();
+  const std::string stem = dir + "/" + file.name;
+  return write_tables_and_picture(
+      {{stem + ".csv",
+        [&](const std::string& p) {
+          return write_response_table(p, points, drive.port >= 0, drive.highpass.order > 0, drive.passive >= 0);
+        }},
+       {stem + "_summary.csv", [&](const std::string& p) { return write_summary_table(p, summary); }}},
+      stem + ".png", plot, "--design", picture_arguments(file, d, drive), report);
 }
 
 // NAME_transient.csv and its picture, as one set.
 status write_transient_outputs(const design_options& o, const std::string& path, const std::string& plot,
-                               const design_file& file,
-                               const driver_parameters& d, const design_drive& drive, const transient_result& t,
-                               const reporter& report) {
-  const std::string dir = o.out_dir.empty() ? folder_of(path) : o.out_dir;
-  const std::string table = dir + "/" + file.name + "_transient.csv", picture = dir + "/" + file.name + "_transient.png";
-  const output_set outputs({table, picture});
-  RETURN_IF_ERROR(outputs.check_replaceable());
-  outputs.discard();
-  status written = write_transient_table(output_set::working_name(table), t);
-  if (!written.ok()) {
-    outputs.discard();
-    return written;
-  }
-  std::vector<std::string> args = {"--transient", output_set::working_name(table), "--output",
-                                   output_set::working_name(picture), "--title", title_of(file, d)};
-  if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
-  if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
-  if (drive.limits.radiator_xmax > 0)
-    args.insert(args.end(), {"--radiator-xmax", message("%g", drive.limits.radiator_xmax * 1e3)});
-  const status drawn = run_quietly(plot, args);
-  if (!drawn.ok()) {
-    report.warning("no transient picture: " + drawn.message);
-    std::remove(output_set::working_name(picture).c_str());
-    std::remove(picture.c_str());
-  }
-  written = outputs.commit();
-  if (!written.ok()) {
-    outputs.discard();
-    return written;
-  }
-  std::printf("wrote %s%s\n", table.c_str(), drawn.ok() ? (", " + picture).c_str() : "");
-  return status::success();
+                               const design_file& file, const driver_parameters& d, const design_drive& drive,
+                               const transient_result& t, const reporter& report) {
+  const std::string stem = (o.out_dir.empty() ? folder_of(path) : o.out_dir) + "/" + file.name + "_transient";
+  return write_tables_and_picture({{stem + ".csv", [&](const std::string& p) { return write_transient_table(p, t); }}},
+                                  stem + ".png", plot, "--transient", picture_arguments(file, d, drive), report);
 }
 
 }  // namespace

@@ -90,6 +90,18 @@ column_peak peak_within(const std::vector<double>& column, int rows) {
   return peak_of(std::vector<double>(column.begin(), column.begin() + std::min<std::size_t>(rows, column.size())));
 }
 
+// "peak NAME 3.77 m/s at 140.8 ms, 0.96 times the steady state's ...: beyond
+// the limit 17 m/s during the transient only".
+std::string peak_line(const char* name, const char* unit, const char* limit_name, column_peak peak, double delta,
+                      bool periodic, double steady, double limit) {
+  std::string line = message("peak %s %.6g %s at %.6g ms", name, std::abs(peak.value), unit, peak.row * delta * 1e3);
+  if (periodic) line += message(", %.3g times the steady state's %.6g %s", std::abs(peak.value) / steady, steady, unit);
+  if (limit > 0 && std::abs(peak.value) > limit)
+    line += message(": beyond %s %g %s%s", limit_name, limit, unit,
+                    periodic && steady <= limit ? " during the transient only" : "");
+  return line;
+}
+
 }  // namespace
 
 std::vector<std::string> transient_summary(const design_result& r, const voltage_signal& signal,
@@ -113,30 +125,12 @@ std::vector<std::string> transient_summary(const design_result& r, const voltage
     line += message(": beyond Xmax %g mm%s", xmax_mm,
                     periodic && steady.excursion_mm <= xmax_mm ? " during the transient only" : "");
   lines.push_back(line);
-  if (!t.columns.port_velocity.empty()) {
-    const column_peak u = peak_within(t.columns.port_velocity, t.rows);
-    const double limit = r.drive.limits.port_velocity;
-    line = message("peak port velocity %.6g m/s at %.6g ms", std::abs(u.value), u.row * delta * 1e3);
-    if (periodic)
-      line += message(", %.3g times the steady state's %.6g m/s", std::abs(u.value) / steady.port_velocity,
-                      steady.port_velocity);
-    if (limit > 0 && std::abs(u.value) > limit)
-      line += message(": beyond the limit %g m/s%s", limit,
-                      periodic && steady.port_velocity <= limit ? " during the transient only" : "");
-    lines.push_back(line);
-  }
-  if (!t.columns.radiator_mm.empty()) {
-    const column_peak u = peak_within(t.columns.radiator_mm, t.rows);
-    const double limit_mm = r.drive.limits.radiator_xmax * 1e3;
-    line = message("peak passive radiator excursion %.6g mm at %.6g ms", std::abs(u.value), u.row * delta * 1e3);
-    if (periodic)
-      line += message(", %.3g times the steady state's %.6g mm", std::abs(u.value) / steady.radiator_excursion_mm,
-                      steady.radiator_excursion_mm);
-    if (limit_mm > 0 && std::abs(u.value) > limit_mm)
-      line += message(": beyond its Xmax %g mm%s", limit_mm,
-                      periodic && steady.radiator_excursion_mm <= limit_mm ? " during the transient only" : "");
-    lines.push_back(line);
-  }
+  if (!t.columns.port_velocity.empty())
+    lines.push_back(peak_line("port velocity", "m/s", "the limit", peak_within(t.columns.port_velocity, t.rows), delta,
+                              periodic, steady.port_velocity, r.drive.limits.port_velocity));
+  if (!t.columns.radiator_mm.empty())
+    lines.push_back(peak_line("passive radiator excursion", "mm", "its Xmax", peak_within(t.columns.radiator_mm, t.rows),
+                              delta, periodic, steady.radiator_excursion_mm, r.drive.limits.radiator_xmax * 1e3));
   const column_peak p = peak_within(t.columns.pressure, t.rows);
   lines.push_back(message("peak pressure %.6g Pa at %.6g ms", std::abs(p.value), p.row * delta * 1e3));
   return lines;

@@ -129,6 +129,33 @@ status build_network(model_state& s, const driver_parameters& d, double suspensi
   return derive_checked_network(s);
 }
 
+// Element 1 (a port or a passive radiator, set by the caller) radiates
+// from an open side chamber; the leak, unless Ql = inf, is element 2:
+// Ral = Ql / (wb Cab), Cab = Vb / (rho c^2), a resistance from the box to
+// the room, here a duct of the piston's area without air. The external
+// ducts of the open chambers never move.
+void open_to_the_room(model_state& s, compiled_design& out, const enclosure_sheet& e, const driver_parameters& d,
+                      double vb, double tuning) {
+  const bool leaky = !e.Ql.given || std::isfinite(e.Ql.value);
+  s.n = leaky ? 2 : 1;
+  s.V[1] = INFINITY;
+  out.radiators.push_back({1, -1});
+  if (leaky) {
+    const double ql = e.Ql.given ? e.Ql.value : 10;
+    out.leak = 2;
+    out.leak_resistance = ql * rho_c2 / (two_pi * tuning * vb);
+    s.V[2] = INFINITY;
+    s.A[2] = d.sd * 1e4;
+    s.L[2] = 0;
+    s.C[2] = out.leak_resistance * d.sd * d.sd;
+    out.radiators.push_back({2, -1});
+  }
+  for (int i = s.n + 1; i <= 2 * s.n; ++i) {
+    s.A[i] = idle_duct_area_cm2;
+    s.L[i] = idle_duct_length_mm;
+  }
+}
+
 }  // namespace
 
 status compile_design(const design_file& file, const driver_parameters& d, compiled_design& out,
@@ -157,29 +184,10 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
   if (t != enclosure_type::bandpass4) out.radiators.push_back({0, -1});
   if (ported) {
     RETURN_IF_ERROR(shape_port(e, vb, out.port_shape, warnings));
-    const bool leaky = !e.Ql.given || std::isfinite(e.Ql.value);
-    s.n = leaky ? 2 : 1;
     out.port = 1;
-    s.V[1] = INFINITY;
     s.A[1] = out.port_shape.area * 1e4;
     s.L[1] = out.port_shape.effective_length * 1e3;
-    out.radiators.push_back({1, -1});
-    if (leaky) {
-      // Ral = Ql / (wb Cab), Cab = Vb / (rho c^2): a resistance from the
-      // box to the room, here a duct of the piston's area without air.
-      const double ql = e.Ql.given ? e.Ql.value : 10;
-      out.leak = 2;
-      out.leak_resistance = ql * rho_c2 / (two_pi * out.port_shape.tuning * vb);
-      s.V[2] = INFINITY;
-      s.A[2] = d.sd * 1e4;
-      s.L[2] = 0;
-      s.C[2] = out.leak_resistance * d.sd * d.sd;
-      out.radiators.push_back({2, -1});
-    }
-    for (int i = s.n + 1; i <= 2 * s.n; ++i) {
-      s.A[i] = idle_duct_area_cm2;
-      s.L[i] = idle_duct_length_mm;
-    }
+    open_to_the_room(s, out, e, d, vb, out.port_shape.tuning);
   }
   if (t == enclosure_type::passive_radiator) {
     // One element for all the radiators: their area and mass add, as do
@@ -189,31 +197,14 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
     const double cmp = p.Cmp.given ? p.Cmp.value : 1 / (std::pow(2 * pi * p.fp.value, 2) * p.Mmp.value);
     const double fp = p.fp.given ? p.fp.value : 1 / (2 * pi * std::sqrt(p.Mmp.value * cmp));
     const double stiffness = n / cmp, damping = n * 2 * pi * fp * p.Mmp.value / p.Qmp.value;
-    // Its tuning in the box, fp' = sqrt((n / Cmp + rho c^2 A^2 / Vb) / M) / 2 pi.
-    const double tuning = std::sqrt((stiffness + rho_c2 * area * area / vb) / mass) / (2 * pi);
-    const bool leaky = !e.Ql.given || std::isfinite(e.Ql.value);
-    s.n = leaky ? 2 : 1;
     out.passive = 1;
-    s.V[1] = INFINITY;
     s.A[1] = area * 1e4;
     s.L[1] = mass / (rho * area) * 1e3;
     s.C[1] = damping;
     s.Kd[1] = stiffness;
-    out.radiators.push_back({1, -1});
-    if (leaky) {
-      const double ql = e.Ql.given ? e.Ql.value : 10;
-      out.leak = 2;
-      out.leak_resistance = ql * rho_c2 / (two_pi * tuning * vb);
-      s.V[2] = INFINITY;
-      s.A[2] = d.sd * 1e4;
-      s.L[2] = 0;
-      s.C[2] = out.leak_resistance * d.sd * d.sd;
-      out.radiators.push_back({2, -1});
-    }
-    for (int i = s.n + 1; i <= 2 * s.n; ++i) {
-      s.A[i] = idle_duct_area_cm2;
-      s.L[i] = idle_duct_length_mm;
-    }
+    // Its tuning in the box, fp' = sqrt((n / Cmp + rho c^2 A^2 / Vb) / M) / 2 pi.
+    const double tuning = std::sqrt((stiffness + rho_c2 * area * area / vb) / mass) / (2 * pi);
+    open_to_the_room(s, out, e, d, vb, tuning);
   }
   const status built = build_network(s, d, suspension);
   if (!built.ok()) {

@@ -10,6 +10,7 @@
 #include "control/design_program.h"
 #include "control/design_summary.h"
 #include "design/alignments.h"
+#include "design_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -29,13 +30,6 @@ std::vector<alignment_row> align(const std::string& text, std::vector<std::strin
   return rows;
 }
 
-design_result compute(const std::string& text, const std::vector<double>& grid) {
-  design_file file;
-  EXPECT_EQ(parse_design_text(text, "d.toml", file).message, "");
-  design_result r;
-  EXPECT_EQ(compute_design(file, grid, r).message, "");
-  return r;
-}
 
 TEST(Alignments, ClosedBoxesHaveTheirQtcAndTheButterworthF3) {
   std::vector<std::string> notes;

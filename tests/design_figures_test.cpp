@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "control/design_program.h"
+#include "design_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -16,13 +17,6 @@ const std::string woofer =
     "[driver]\nfs = \"28 Hz\"\nQms = 4.5\nQes = 0.42\nVas = \"58 l\"\nSd = \"220 cm2\"\nRe = \"5.6 ohm\"\n";
 const double qts = 4.5 * 0.42 / (4.5 + 0.42);
 
-design_result compute(const std::string& text, const std::vector<double>& grid = log_grid(5, 1000, 48)) {
-  design_file file;
-  EXPECT_EQ(parse_design_text(text, "d.toml", file).message, "");
-  design_result r;
-  EXPECT_EQ(compute_design(file, grid, r).message, "");
-  return r;
-}
 
 double value(const design_result& r, const char* quantity) { return summary_value(r.summary, quantity); }
 

@@ -12,6 +12,7 @@
 #include "analysis/steady_state.h"
 #include "model/drive_filter.h"
 #include "control/design_transient.h"
+#include "design_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -25,13 +26,6 @@ const std::string baffle = "[enclosure]\ntype = \"baffle\"\n";
 const std::string vented = "[enclosure]\ntype = \"vented\"\nVb = \"50 l\"\nfb = \"32 Hz\"\nport_diameter = \"75 mm\"\n";
 const std::string closed = "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\n";
 
-design_result compute(const std::string& text) {
-  design_file file;
-  EXPECT_EQ(parse_design_text(text, "d.toml", file).message, "");
-  design_result r;
-  EXPECT_EQ(compute_design(file, {100}, r).message, "");
-  return r;
-}
 
 transient_result transient(design_result& r, voltage_signal signal, double duration = 0) {
   transient_result t;

@@ -6,6 +6,7 @@
 
 #include "control/design_program.h"
 #include "model/drive_filter.h"
+#include "design_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -28,13 +29,6 @@ TEST(DriveFilter, ButterworthMagnitudeAndDelay) {
   EXPECT_EQ(highpass_response({}, 100.0), std::complex<double>(1, 0));
 }
 
-design_result compute(const std::string& text, const std::vector<double>& grid) {
-  design_file file;
-  EXPECT_EQ(parse_design_text(text, "d.toml", file).message, "");
-  design_result r;
-  EXPECT_EQ(compute_design(file, grid, r).message, "");
-  return r;
-}
 
 const std::string vented_woofer =
     "[driver]\nfs = \"28 Hz\"\nQms = 4.5\nQes = 0.42\nVas = \"58 l\"\nSd = \"220 cm2\"\nRe = \"5.6 ohm\"\n"

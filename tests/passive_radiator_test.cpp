@@ -8,6 +8,7 @@
 
 #include "control/design_program.h"
 #include "control/design_summary.h"
+#include "design_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -15,13 +16,6 @@ namespace {
 const std::string woofer =
     "[driver]\nfs = \"28 Hz\"\nQms = 4.5\nQes = 0.42\nVas = \"58 l\"\nSd = \"220 cm2\"\nRe = \"5.6 ohm\"\n";
 
-design_result compute(const std::string& text, const std::vector<double>& grid) {
-  design_file file;
-  EXPECT_EQ(parse_design_text(text, "d.toml", file).message, "");
-  design_result r;
-  EXPECT_EQ(compute_design(file, grid, r).message, "");
-  return r;
-}
 
 std::string radiator_box(const std::string& suspension) {
   return woofer + "[enclosure]\ntype = \"passive_radiator\"\nVb = \"40 l\"\nQl = inf\n[passive_radiator]\n"

@@ -1,0 +1,19 @@
+// Designs worked out in-process for the tests of acoustic_design's parts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "control/design_program.h"
+
+// The design written in `text` on `grid`; a file or design error fails the
+// test.
+inline design_result compute(const std::string& text, const std::vector<double>& grid = log_grid(5, 1000, 48)) {
+  design_file file;
+  EXPECT_EQ(parse_design_text(text, "d.toml", file).message, "");
+  design_result r;
+  EXPECT_EQ(compute_design(file, grid, r).message, "");
+  return r;
+}
