@@ -32,6 +32,18 @@ status plan_transient(const model_state& s, const coil_drive& coil, const voltag
     plan.highest = corner;
     plan.set_by = "the coil's corner Re / (2 pi Le)";
   }
+  // A heavily damped mass decays faster than it swings: its rate C / M
+  // (the coil's Bl^2 / Re on the cone) needs the steps of a frequency of
+  // C / (2 pi M).
+  for (int e = 0; e < s.ND; ++e) {
+    if (!(s.M[e] > 0)) continue;
+    const double c = s.C[e] + (e == 0 ? coil.bl * coil.bl / coil.re : 0);
+    const double rate = c / s.M[e] / 6.283185307179586;
+    if (rate > plan.highest) {
+      plan.highest = rate;
+      plan.set_by = e == 0 ? "the cone's damping (Rms + Bl^2 / Re) / (2 pi Mms)" : "an element's damping C / (2 pi M)";
+    }
+  }
   if (f > 0) {
     // A whole number of steps per period of the signal.
     const double per_period = std::ceil(steps_per_period * plan.highest / f);

@@ -20,8 +20,9 @@ struct transient_plan {
 };
 
 // At least 50 steps per period of the highest of the signal's frequency,
-// the network's highest natural frequency and, with Le > 0, the coil's
-// corner Re / (2 pi Le); a burst's or a sine's period a whole number of
+// the network's highest natural frequency, each mass's damping rate
+// C / (2 pi M) (the coil's Bl^2 / Re on the cone) and, with Le > 0, the
+// coil's corner Re / (2 pi Le); a burst's or a sine's period a whole number of
 // steps. The record: `duration` (s) if given, a sine's length, else 2 s
 // to settle in. Fails when it would take more than 10^6 steps.
 status plan_transient(const model_state& s, const coil_drive& coil, const voltage_signal& signal, double duration,

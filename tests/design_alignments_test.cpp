@@ -78,6 +78,8 @@ TEST(Alignments, VentedFamiliesHaveTheirPropertyOnTheNetwork) {
     const double a1 = v.a1, a2 = v.a2, a3 = v.a3;
     // B4 takes a Qts within 0.1 % of its own.
     EXPECT_NEAR(1 / std::sqrt(a1 * a3), qts, v.name == "B4" ? 1e-3 * qts : 1e-9) << qts;
+    const char* property = v.name == "B4" ? "maximally flat" : v.name == "QB3" ? "quasi-third-order" : "Chebyshev";
+    EXPECT_EQ(v.property.rfind(property, 0), 0u) << qts << " " << v.property;
     if (v.name != "C4") {
       EXPECT_NEAR(a1 * a1 - 2 * a2, 0, 1e-9) << qts;  // w^6
       EXPECT_NEAR(a2 * a2 + 2 - 2 * a1 * a3, 0, 1e-9) << qts;  // w^4

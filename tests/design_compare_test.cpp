@@ -86,6 +86,9 @@ TEST(DesignCompare, StudyValuesAndErrors) {
       {"driver.Qes=0.3:0.5:0.05", 0, "", 5},
       {"enclosure.Vb=20 l:40 l:10 l", 0, "", 3},
       {"enclosure.fb=25Hz:40Hz:2.5Hz", 0, "", 7},
+      {"enclosure.Vb=2e1l:4e1l:1e1l", 0, "", 3},
+      {"enclosure.Vb=1l:100l:1l", 1,
+       "acoustic_design: option --vary is \"enclosure.Vb=1l:100l:1l\": 100 values: expected at most 50\n"},
       {"enclosure.Vx=1:2:1", 1,
        "acoustic_design: option --vary is \"enclosure.Vx=1:2:1\": unknown key enclosure.Vx: did you mean "
        "enclosure.Vb?\n"},
@@ -107,7 +110,9 @@ TEST(DesignCompare, StudyValuesAndErrors) {
       EXPECT_EQ(r.err, c.err) << c.vary;
       EXPECT_FALSE(file_exists(dir.file("out/compare_summary.csv"))) << c.vary;
     } else {
-      EXPECT_EQ(compared(dir.file("out/compare_summary.csv")).size(), c.rows) << c.vary;
+      const auto rows = compared(dir.file("out/compare_summary.csv"));
+      EXPECT_EQ(rows.size(), c.rows) << c.vary;
+      if (c.vary.rfind("enclosure.Vb", 0) == 0) EXPECT_EQ(rows.count("Vb = 20 l"), 1u) << c.vary;
     }
   }
 }

@@ -188,6 +188,7 @@ TEST(DesignTransient, StepAndImpulseAgreeWithTheExactSolution) {
       {"baffle step, Le 0", woofer + baffle, signal_kind::step},
       {"baffle step, Le 0.6 mH", with_le + baffle, signal_kind::step},
       {"baffle impulse, Le 0.6 mH", with_le + baffle, signal_kind::impulse},
+      {"baffle impulse, Le 0", woofer + baffle, signal_kind::impulse},
       {"vented step, Le 0", woofer + vented, signal_kind::step},
       {"vented step, Le 0.6 mH", with_le + vented, signal_kind::step},
       {"vented impulse, Le 0.6 mH", with_le + vented, signal_kind::impulse},
@@ -201,9 +202,11 @@ TEST(DesignTransient, StepAndImpulseAgreeWithTheExactSolution) {
     Eigen::VectorXd z = Eigen::VectorXd::Zero(sys.A.rows() + 1);
     z(sys.A.rows()) = v;  // the constant input rides along
     if (c.kind == signal_kind::impulse) {
-      // The Dirac passes the filter whole and charges each section's last state.
+      // A Dirac of the input moves the state by B times its area (with Le
+      // the current, without it the cone's velocity); it passes the filter
+      // whole and charges each section's last state.
       const double area = peak_v * 1e-3;
-      z(sys.current) = area / sys.le;
+      z.head(sys.A.rows()) += sys.B * area;
       for (std::size_t j = 0; j < sys.sections.size(); ++j)
         z(sys.filter_state[j] + sys.sections[j].order - 1) = area;
     }
@@ -386,6 +389,12 @@ TEST(DesignTransient, WritesTheTableAndPicture) {
   EXPECT_TRUE(contains(r.out, "transient: a burst of 8 cycles at 32 Hz"));
   EXPECT_TRUE(contains(r.out, "transient: peak excursion"));
   EXPECT_TRUE(contains(r.out, "times the steady state's"));
+  // v(t) = sqrt(2) 2.83 V (1 - cos(2 pi f t / 8)) / 2 sin(2 pi f t) up to 8 / f, then 0.
+  for (const std::vector<double>& row : rows) {
+    const double t = row[0] / 1000, f = 32;
+    const double v = t <= 8 / f ? std::sqrt(2.0) * 2.83 * (1 - std::cos(2 * M_PI * f * t / 8)) / 2 * std::sin(2 * M_PI * f * t) : 0;
+    ASSERT_NEAR(row[1], v, 2e-6) << row[0] << " ms";
+  }
   if (std::system("gnuplot -e 'set terminal pngcairo' > /dev/null 2>&1") == 0) {
     EXPECT_TRUE(file_exists(dir.file("out/woofer_vented_transient.png")));
   }

@@ -59,6 +59,14 @@ TEST(PassiveRadiator, TuningInTheBox) {
     const double box = 1.4 * 101300 * a * a / (0.040 * m) / std::pow(2 * M_PI, 2);
     EXPECT_NEAR(summary_value(r.summary, "fp_box"), std::sqrt(18 * 18 + box), 1e-3) << count;
   }
+  // Ql is defined at fp': the leak's Ral = Ql rho c^2 / (2 pi fp' Vb).
+  const std::string leaky = radiator_box("fp = \"18 Hz\"\n");
+  const design_result r = compute(leaky.substr(0, leaky.find("Ql = inf")) + "Ql = 7" +
+                                      leaky.substr(leaky.find("Ql = inf") + 8),
+                                  {30});
+  const double fp_box = summary_value(r.summary, "fp_box");
+  EXPECT_NEAR(r.compiled.leak_resistance, 7 * 1.4 * 101300 / (2 * M_PI * fp_box * 0.040),
+              1e-5 * r.compiled.leak_resistance);
 }
 
 TEST(PassiveRadiator, ItsXmaxLimitsTheVoltage) {
