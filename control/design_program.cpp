@@ -166,7 +166,20 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
   RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
   r.drive = drive_of(file, r.driver, r.compiled);
   r.points.clear();
-  for (double f : grid) r.points.push_back(evaluate_design(*r.compiled.network, r.drive, f));
+  for (double f : grid) {
+    r.points.push_back(evaluate_design(*r.compiled.network, r.drive, f));
+    // A network whose every number is finite can still be solved beyond
+    // what a double holds when its values are far from any loudspeaker's.
+    const design_point& p = r.points.back();
+    for (const auto& [name, value] :
+         {std::pair<const char*, double>{"SPL", p.spl}, {"phase", p.phase}, {"group delay", p.group_delay_ms},
+          {"excursion", p.excursion_mm}, {"impedance", std::abs(p.impedance)}, {"port velocity", p.port_velocity},
+          {"radiator excursion", p.radiator_excursion_mm}})
+      if (!std::isfinite(value))
+        return status::error(message("the design's %s at %g Hz is %g: expected values a loudspeaker has (see the "
+                                     "warnings on the datasheet's figures)",
+                                     name, f, value));
+  }
   r.summary = summarise(file, r.driver, r.compiled, r.drive, r.points);
   return status::success();
 }

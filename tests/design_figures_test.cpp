@@ -134,3 +134,25 @@ TEST(DesignFigures, MaxVoltageIsXmaxOverTheStaticDeflection) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values far from any loudspeaker's (found by fuzzing: Sd of 4e96 cm2 with
+// Vas of 6e9 l) give a finite network whose solution overflows: one named
+// error, not a table of NaN.
+TEST(DesignFigures, OverflowingSolutionIsRefused) {
+  design_file file;
+  ASSERT_EQ(parse_design_text("[driver]\nfs = \"28 Hz\"\nQms = 4.5\nQes = 0.42\nVas = \"5666666666l\"\n"
+                              "Sd = \"4444444444444444444444444444444444444444444444444444444444444444444444444444444444"
+                              "4444444444444440 cm2\"\nRe = \"5.6 ohm\"\n[enclosure]\ntype = \"bandpass4\"\n"
+                              "Vr = \"20 l\"\nVb = \"30 l\"\nfb = \".5 Hz\"\nport_diameter = \"37 mm\"\n",
+                              "d.toml", file)
+                .message,
+            "");
+  design_result r;
+  EXPECT_EQ(compute_design(file, {5, 50}, r).message,
+            "the design's SPL at 5 Hz is nan: expected values a loudspeaker has (see the warnings on the datasheet's "
+            "figures)");
+}
+
+}  // namespace
