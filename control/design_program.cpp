@@ -176,9 +176,9 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
           {"excursion", p.excursion_mm}, {"impedance", std::abs(p.impedance)}, {"port velocity", p.port_velocity},
           {"radiator excursion", p.radiator_excursion_mm}})
       if (!std::isfinite(value))
-        return status::error(message("the design's %s at %g Hz is %g: expected values a loudspeaker has (see the "
-                                     "warnings on the datasheet's figures)",
-                                     name, f, value));
+        return status::error(message("the design's %s at %g Hz overflows: expected values a loudspeaker has (see "
+                                     "the warnings on the datasheet's figures)",
+                                     name, f));
   }
   r.summary = summarise(file, r.driver, r.compiled, r.drive, r.points);
   return status::success();

@@ -151,7 +151,7 @@ TEST(DesignFigures, OverflowingSolutionIsRefused) {
             "");
   design_result r;
   EXPECT_EQ(compute_design(file, {5, 50}, r).message,
-            "the design's SPL at 5 Hz is nan: expected values a loudspeaker has (see the warnings on the datasheet's "
+            "the design's SPL at 5 Hz overflows: expected values a loudspeaker has (see the warnings on the datasheet's "
             "figures)");
 }
 
