@@ -8,7 +8,7 @@
 # ratio of the threaded run's time to the one-thread run's (median of the
 # pairs' ratios). Also checks that program, one-thread run and baseline
 # write byte-identical files.
-#   bench/run_workloads.sh [BUILD_DIR] [RUNS]
+#   bench/run_workloads.sh [BUILD_DIR] [RUNS] ["WORKLOADS"]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
@@ -31,7 +31,7 @@ run() {
 }
 
 printf '%-4s %10s %10s %10s %10s %12s %10s %10s %9s %9s\n' workload "time[s]" "1-thread" "baseline" "discard" "bytes" "peak[MB]" "write%" "speed-up" "threaded"
-for w in B1 B2 B3; do
+for w in ${3:-B1 B2 B3}; do
   t_fast=""; t_one=""; t_base=""; t_drop=""; ratios=""; peak=0
   i=0
   while [ $i -lt "$runs" ]; do

@@ -45,10 +45,10 @@ class history_pipeline {
   status finish();
 
  private:
-  static constexpr int rows_per_block = 128;
+  static constexpr int rows_per_block = 64;
   // At most this many blocks are not yet in every file: the stepping stays
-  // within 768 rows of the writing, so that a failed write stops it soon.
-  static constexpr int blocks_in_flight = 6;
+  // within 960 rows of the writing, so that a failed write stops it soon.
+  static constexpr int blocks_in_flight = 15;
   static constexpr int file_count = 4;
   static constexpr int spin_limit = 2000;  // pauses, some 50 microseconds
 
