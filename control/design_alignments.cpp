@@ -148,10 +148,15 @@ std::string design_text(const std::string& path, const alignment_row& r) {
   std::string kept, old_enclosure;
   bool in_enclosure = false;
   std::istringstream lines(original.str());
+  bool before_tables = true;
   for (std::string line; std::getline(lines, line);) {
     const std::size_t first = line.find_first_not_of(" \t");
-    if (first != std::string::npos && line[first] == '[')
+    if (first != std::string::npos && line[first] == '[') {
       in_enclosure = line.compare(first, 11, "[enclosure]") == 0;
+      before_tables = false;
+    }
+    // The file's opening comment describes its own box, not this one.
+    if (before_tables && first != std::string::npos && line[first] == '#') continue;
     (in_enclosure ? old_enclosure : kept) += line + "\n";
   }
   std::string enclosure = "[enclosure]\n";

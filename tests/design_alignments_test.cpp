@@ -151,6 +151,10 @@ TEST(Alignments, WrittenDesignsRunAsAligned) {
   const program_run closed = run_in(dir.path(), program + " start/woofer_vented_closed_q0707.toml --out runs", "");
   ASSERT_EQ(closed.exit_code, 0) << shown(closed.err);
   EXPECT_TRUE(contains(closed.out, "Qtc                        0.70")) << closed.out;
+  // Its own comment first; the driver file's opening comment spoke of another box.
+  const std::string written = read_file(dir.file("start/woofer_vented_closed_q0707.toml"));
+  EXPECT_EQ(written.rfind("# closed Qtc 0.707: second-order high-pass of Q = 0.707;", 0), 0u) << written;
+  EXPECT_FALSE(contains(written, "50-litre")) << written;
   const std::vector<std::string> listed = split(run_in(dir.path(), "ls start", "").out);
   EXPECT_EQ(listed.size(), 5u);  // four closed boxes and one vented
   for (const std::string& f : listed) {
