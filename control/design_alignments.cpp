@@ -13,18 +13,12 @@
 #include "design/driver.h"
 #include "util/message.h"
 #include "util/output_set.h"
-#include "util/text_file.h"
 
 namespace {
 
 const double closed_qtcs[] = {0.5, 0.577, 0.707, 1.0};
 constexpr double port_step = 5e-3;  // m
 constexpr double largest_port = 0.5;
-
-std::string folder_of(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // The driver's file with the alignment's box as its enclosure; the leak as
 // the file gives it (Ql), else the design's default.
@@ -185,12 +179,11 @@ std::string design_text(const std::string& path, const alignment_row& r) {
 
 }  // namespace
 
-status run_alignments(const design_options& o, const reporter& report) {
+status run_alignments(const design_options& o) {
   std::vector<alignment_row> rows;
   std::vector<std::string> notes;
   std::string name;
   RETURN_IF_ERROR(compute_alignments(o.align_path, rows, notes, name));
-  (void)report;
   std::printf("Alignments of %s, from the lossless response (no leak, Le = 0); beside each, F3 of the same box with "
               "the design's leak and Le\n",
               name.c_str());
@@ -205,7 +198,7 @@ status run_alignments(const design_options& o, const reporter& report) {
     }
   }
   for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
-  const std::string dir = o.out_dir.empty() ? folder_of(o.align_path) : o.out_dir;
+  const std::string dir = output_folder(o, o.align_path);
   RETURN_IF_ERROR(ensure_folder(dir));
   std::vector<std::pair<std::string, std::string>> files = {{dir + "/" + name + "_alignments.csv", alignment_table(rows)}};
   if (!o.write_dir.empty()) {
@@ -217,12 +210,7 @@ status run_alignments(const design_options& o, const reporter& report) {
   const output_set outputs(names);
   RETURN_IF_ERROR(outputs.check_replaceable());
   for (const auto& [path, text] : files) {
-    text_file out;
-    status written = out.open(output_set::working_name(path));
-    if (written.ok()) {
-      out.put(text);
-      written = out.close();
-    }
+    const status written = write_text(output_set::working_name(path), text);
     if (!written.ok()) {
       outputs.discard();
       return written;

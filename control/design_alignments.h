@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "control/design_options.h"
-#include "util/reporter.h"
 #include "util/status.h"
 
 struct alignment_row {
@@ -29,4 +28,4 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
 // "alignment,Qtc,Vb[l],fc[Hz],fb[Hz],F3[Hz],port_diameter[mm],port_length[mm]" and a row each.
 std::string alignment_table(const std::vector<alignment_row>& rows);
 
-status run_alignments(const design_options& o, const reporter& report);
+status run_alignments(const design_options& o);

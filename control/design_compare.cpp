@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "control/design_files.h"
 #include "util/child_process.h"
 #include "util/message.h"
 #include "util/output_set.h"
-#include "util/text_file.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ struct scratch_folder {
     if (mkdtemp(name)) path = name;
   }
   ~scratch_folder() {
-    if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
   }
 };
 
@@ -84,12 +85,7 @@ status write_comparison(const std::vector<compared_design>& designs, const std::
   const output_set outputs(names);
   RETURN_IF_ERROR(outputs.check_replaceable());
   outputs.discard();
-  text_file out;
-  status written = out.open(output_set::working_name(summary));
-  if (written.ok()) {
-    out.put(comparison_table(designs));
-    written = out.close();
-  }
+  status written = write_text(output_set::working_name(summary), comparison_table(designs));
   if (!written.ok()) {
     outputs.discard();
     return written;

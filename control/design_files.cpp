@@ -52,6 +52,13 @@ status write_response_table(const std::string& path, const std::vector<design_po
   return out.close();
 }
 
+status write_text(const std::string& path, const std::string& text) {
+  text_file out;
+  RETURN_IF_ERROR(out.open(path));
+  out.put(text);
+  return out.close();
+}
+
 status write_summary_table(const std::string& path, const design_summary& summary) {
   text_file out;
   RETURN_IF_ERROR(out.open(path));
@@ -120,14 +127,8 @@ status emit_parameters(const std::string& dir, const design_file& file, const dr
   RETURN_IF_ERROR(ensure_folder(dir));
   const output_set outputs({parameters, answers});
   RETURN_IF_ERROR(outputs.check_replaceable());
-  const auto write = [](const std::string& path, const std::string& content) {
-    text_file out;
-    RETURN_IF_ERROR(out.open(output_set::working_name(path)));
-    out.put(content);
-    return out.close();
-  };
-  status written = write(parameters, text);
-  if (written.ok()) written = write(answers, message("0\n1\n0\n%d\n", frequency));
+  status written = write_text(output_set::working_name(parameters), text);
+  if (written.ok()) written = write_text(output_set::working_name(answers), message("0\n1\n0\n%d\n", frequency));
   if (written.ok()) written = outputs.commit();
   if (!written.ok()) outputs.discard();
   return written;

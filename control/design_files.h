@@ -20,6 +20,9 @@ status write_response_table(const std::string& path, const std::vector<design_po
                             bool filtered = false, bool radiator = false);
 
 // quantity,value,unit; values as "%.6g".
+// `text` as the whole file at `path`.
+status write_text(const std::string& path, const std::string& text);
+
 status write_summary_table(const std::string& path, const design_summary& summary);
 
 // The design as acoustic_sim's parameter file and answers (a sinusoid at

@@ -70,6 +70,12 @@ status parse_signal(const std::string& text, voltage_signal& signal) {
 
 }  // namespace
 
+std::string output_folder(const design_options& o, const std::string& path) {
+  if (!o.out_dir.empty()) return o.out_dir;
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 status parse_design_options(int argc, const char* const* argv, design_options& o) {
   CLI::App app{
       "A loudspeaker design from a driver's datasheet and an enclosure (a TOML design file): its response,\n"

@@ -25,6 +25,9 @@ struct design_options {
   double duration = 0;        // s; 0: until the response has settled, at most 2 s
 };
 
+// Where the outputs of the design file `path` go: --out, else its folder.
+std::string output_folder(const design_options& o, const std::string& path);
+
 // With --help, prints the options and sets help. Fails with one line on an
 // unknown option, a missing design file or a bad grid.
 status parse_design_options(int argc, const char* const* argv, design_options& options);

@@ -34,11 +34,6 @@ const char* type_label(enclosure_type t) {
   }
 }
 
-std::string folder_of(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 design_drive drive_of(const design_file& file, const driver_parameters& d, const compiled_design& c) {
   design_drive drive;
   drive.coil = voice_coil{file.voltage, d.bl, d.re, d.le, c.coil_polarity};
@@ -54,8 +49,9 @@ design_drive drive_of(const design_file& file, const driver_parameters& d, const
   return drive;
 }
 
-std::string title_of(const design_file& file, const driver_parameters& d) {
-  const std::string driver = d.name.empty() ? "" : d.name + ", ";
+std::string title_of(const design_file& file) {
+  const std::string& name = file.driver.name;
+  const std::string driver = name.empty() ? "" : name + ", ";
   std::string enclosure = type_label(file.enclosure.type);
   if (file.enclosure.Vb.given) enclosure += message(" %g l", file.enclosure.Vb.value * 1e3);
   return message("%s: %s%s, %g V at %g m, %s space", file.name.c_str(), driver.c_str(), enclosure.c_str(),
@@ -68,19 +64,10 @@ void print_summary(const design_summary& summary) {
   for (const std::string& note : summary.notes) std::printf("note: %s\n", note.c_str());
 }
 
-double resonance_of(const design_file& file, const design_summary& s) {
-  switch (file.enclosure.type) {
-    case enclosure_type::closed: return summary_value(s, "fc");
-    case enclosure_type::vented: return summary_value(s, "fb");
-    case enclosure_type::passive_radiator: return summary_value(s, "fp_box");
-    default: return summary_value(s, "fs");
-  }
-}
-
 // The title and limit lines acoustic_plot draws for a design.
 std::vector<std::string> picture_arguments(const design_file& file, const driver_parameters& d,
                                            const design_drive& drive) {
-  std::vector<std::string> args = {"--title", title_of(file, d)};
+  std::vector<std::string> args = {"--title", title_of(file)};
   if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
   if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
   if (drive.limits.radiator_xmax > 0)
@@ -136,7 +123,7 @@ status write_tables_and_picture(const std::vector<table_writer>& tables, const s
 status write_outputs(const design_options& o, const std::string& path, const std::string& plot, const design_file& file,
                      const driver_parameters& d, const design_drive& drive, const std::vector<design_point>& points,
                      const design_summary& summary, const reporter& report) {
-  const std::string dir = o.out_dir.empty() ? folder_of(path) : o.out_dir;
+  const std::string dir = output_folder(o, path);
   RETURN_IF_ERROR(ensure_folder(dir));
   const std::string stem = dir + "/" + file.name;
   return write_tables_and_picture(
@@ -152,7 +139,7 @@ status write_outputs(const design_options& o, const std::string& path, const std
 status write_transient_outputs(const design_options& o, const std::string& path, const std::string& plot,
                                const design_file& file, const driver_parameters& d, const design_drive& drive,
                                const transient_result& t, const reporter& report) {
-  const std::string stem = (o.out_dir.empty() ? folder_of(path) : o.out_dir) + "/" + file.name + "_transient";
+  const std::string stem = output_folder(o, path) + "/" + file.name + "_transient";
   return write_tables_and_picture({{stem + ".csv", [&](const std::string& p) { return write_transient_table(p, t); }}},
                                   stem + ".png", plot, "--transient", picture_arguments(file, d, drive), report);
 }
@@ -186,10 +173,30 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
 
 namespace {
 
-void print_transient(const design_options& o, const compared_design& c) {
+// The design in c.file worked out and printed under `heading`; `where`
+// leads its warnings and errors.
+status work_out(const design_options& o, const std::string& where, const std::string& heading,
+                const reporter& report, compared_design& c) {
+  design_result& r = c.result;
+  const status computed = compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
+  for (const std::string& w : r.warnings) report.warning(where + ": " + w);
+  if (!computed.ok()) return status::error(where + ": " + computed.message);
+  std::printf("%s\n", heading.c_str());
+  print_summary(r.summary);
+  return status::success();
+}
+
+// With --transient, the worked-out design driven in time, and its lines.
+status drive_in_time(const design_options& o, const std::string& where, compared_design& c) {
+  if (!o.transient) return status::success();
+  design_result& r = c.result;
+  const status computed_transient = compute_transient(r, o.signal, o.duration, c.transient);
+  if (!computed_transient.ok()) return status::error(where + ": " + computed_transient.message);
+  c.has_transient = true;
   std::printf("transient: %s\n", describe_signal(o.signal, c.file.voltage).c_str());
-  for (const std::string& line : transient_summary(c.result, o.signal, c.transient))
+  for (const std::string& line : transient_summary(r, o.signal, c.transient))
     std::printf("transient: %s\n", line.c_str());
+  return status::success();
 }
 
 // One design file, from reading it to its own files.
@@ -197,24 +204,16 @@ status run_one_design(const design_options& o, const std::string& path, const st
                       const reporter& report, compared_design& c) {
   RETURN_IF_ERROR(read_design_file(path, c.file));
   if (!o.emit_dir.empty()) RETURN_IF_ERROR(check_emittable(c.file));
-  design_result& r = c.result;
-  const status computed = compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
-  for (const std::string& w : r.warnings) report.warning(path + ": " + w);
-  if (!computed.ok()) return status::error(path + ": " + computed.message);
   c.label = c.file.name;
-  std::printf("%s\n", title_of(c.file, r.driver).c_str());
-  print_summary(r.summary);
+  RETURN_IF_ERROR(work_out(o, path, title_of(c.file), report, c));
+  const design_result& r = c.result;
   RETURN_IF_ERROR(write_outputs(o, path, plot, c.file, r.driver, r.drive, r.points, r.summary, report));
-  if (o.transient) {
-    const status computed_transient = compute_transient(r, o.signal, o.duration, c.transient);
-    if (!computed_transient.ok()) return status::error(path + ": " + computed_transient.message);
-    c.has_transient = true;
-    print_transient(o, c);
+  RETURN_IF_ERROR(drive_in_time(o, path, c));
+  if (c.has_transient)
     RETURN_IF_ERROR(write_transient_outputs(o, path, plot, c.file, r.driver, r.drive, c.transient, report));
-  }
   if (!o.emit_dir.empty()) {
     std::vector<std::string> notes;
-    RETURN_IF_ERROR(emit_parameters(o.emit_dir, c.file, r.driver, resonance_of(c.file, r.summary), notes));
+    RETURN_IF_ERROR(emit_parameters(o.emit_dir, c.file, r.driver, enclosure_resonance(c.file, r.summary), notes));
     for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
     std::printf("wrote %s/parameters.txt and %s/answers.txt\n", o.emit_dir.c_str(), o.emit_dir.c_str());
   }
@@ -222,42 +221,35 @@ status run_one_design(const design_options& o, const std::string& path, const st
 }
 
 // The design once per value of the varied key; only the comparison is
-// written.
-status run_study(const design_options& o, const std::vector<double>& grid, std::vector<compared_design>& designs,
+// written, under `heading`.
+status run_study(const design_options& o, std::vector<compared_design>& designs, std::string& heading,
                  const reporter& report) {
   variation v;
   RETURN_IF_ERROR(parse_variation(o.vary, v));
   design_file base;
   RETURN_IF_ERROR(read_design_file(o.design_path, base));
+  heading = base.name + ": " + v.key + " from " + v.shown.front() + " to " + v.shown.back();
   for (std::size_t k = 0; k < v.values.size(); ++k) {
     compared_design c;
     c.file = base;
     const status set = set_design_value(c.file, v.key, v.values[k]);
     if (!set.ok()) return status::error(message("option --vary: %s", set.message.c_str()));
     c.label = v.labels[k];
-    const status computed = compute_design(c.file, grid, c.result);
-    for (const std::string& w : c.result.warnings) report.warning(o.design_path + ": " + c.label + ": " + w);
-    if (!computed.ok()) return status::error(o.design_path + ": " + c.label + ": " + computed.message);
-    std::printf("%s: %s\n", c.file.name.c_str(), c.label.c_str());
-    print_summary(c.result.summary);
-    if (o.transient) {
-      const status computed_transient = compute_transient(c.result, o.signal, o.duration, c.transient);
-      if (!computed_transient.ok()) return status::error(o.design_path + ": " + c.label + ": " + computed_transient.message);
-      c.has_transient = true;
-      print_transient(o, c);
-    }
+    const std::string where = o.design_path + ": " + c.label;
+    RETURN_IF_ERROR(work_out(o, where, base.name + ": " + c.label, report, c));
+    RETURN_IF_ERROR(drive_in_time(o, where, c));
     designs.push_back(std::move(c));
   }
   return status::success();
 }
-
 }  // namespace
 
 status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
-  if (!o.align_path.empty()) return run_alignments(o, report);
+  if (!o.align_path.empty()) return run_alignments(o);
   std::vector<compared_design> designs;
+  std::string heading;
   if (!o.vary.empty()) {
-    RETURN_IF_ERROR(run_study(o, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), designs, report));
+    RETURN_IF_ERROR(run_study(o, designs, heading, report));
   } else {
     for (const std::string& path : o.design_paths) {
       designs.emplace_back();
@@ -265,9 +257,5 @@ status run_design_program(const design_options& o, const std::string& plot, cons
     }
   }
   if (designs.size() < 2 && o.vary.empty()) return status::success();
-  const std::string heading =
-      o.vary.empty() ? "" : designs.front().file.name + ": " + o.vary.substr(0, o.vary.find('=')) + " from " +
-                                designs.front().label.substr(designs.front().label.find('=') + 2) + " to " +
-                                designs.back().label.substr(designs.back().label.find('=') + 2);
-  return write_comparison(designs, o.out_dir.empty() ? folder_of(o.design_path) : o.out_dir, plot, heading, report);
+  return write_comparison(designs, output_folder(o, o.design_path), plot, heading, report);
 }

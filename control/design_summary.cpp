@@ -18,6 +18,15 @@ double reference_efficiency(const driver_parameters& d) {
   return 4 * pi * pi * d.fs * d.fs * d.fs * d.vas / (c * c * c * d.qes);
 }
 
+double enclosure_resonance(const design_file& file, const design_summary& s) {
+  switch (file.enclosure.type) {
+    case enclosure_type::closed: return summary_value(s, "fc");
+    case enclosure_type::vented: return summary_value(s, "fb");
+    case enclosure_type::passive_radiator: return summary_value(s, "fp_box");
+    default: return summary_value(s, "fs");
+  }
+}
+
 double summary_value(const design_summary& s, const std::string& quantity) {
   for (const summary_row& r : s.rows)
     if (r.quantity == quantity) return r.value;
@@ -78,25 +87,15 @@ void add_enclosure(design_summary& s, const design_file& file, const driver_para
   if (c.leak >= 0) add(s, "Ql", e.Ql.given ? e.Ql.value : 10, "");
 }
 
-// Where the response is walked down from: five times the enclosure's own
-// resonance.
-double walk_start(const design_file& file, const driver_parameters& d, const design_summary& s) {
-  switch (file.enclosure.type) {
-    case enclosure_type::closed: return 5 * summary_value(s, "fc");
-    case enclosure_type::vented: return 5 * summary_value(s, "fb");
-    case enclosure_type::passive_radiator: return 5 * summary_value(s, "fp_box");
-    default: return 5 * d.fs;
-  }
-}
-
-void add_cutoffs(design_summary& s, const design_file& file, const driver_parameters& d,
+void add_cutoffs(design_summary& s, const design_file& file,
                  const std::vector<design_point>& points) {
   if (file.enclosure.type == enclosure_type::bandpass4) {
     s.notes.push_back("F3, F6 and F10 are not given for a bandpass4: its response is a band, not a high-pass");
     return;
   }
   const double level = summary_value(s, "sensitivity");
-  const double start = walk_start(file, d, s);
+  // Walked down from five times the enclosure's own resonance.
+  const double start = 5 * enclosure_resonance(file, s);
   for (const auto& [name, drop] : {std::pair<const char*, double>{"F3", 3}, {"F6", 6}, {"F10", 10}}) {
     const double f = frequency_below(points, start, level - drop);
     if (f > 0) {
@@ -175,7 +174,7 @@ design_summary summarise(const design_file& file, const driver_parameters& d, co
   design_summary s;
   add_driver(s, d, file);
   add_enclosure(s, file, d, c);
-  add_cutoffs(s, file, d, points);
+  add_cutoffs(s, file, points);
   add_limits(s, drive, points);
   add_radiator_excursion(s, drive, points);
   add_impedance_minimum(s, points);

@@ -34,3 +34,6 @@ design_summary summarise(const design_file& file, const driver_parameters& d, co
 
 // The value of `quantity`, or NaN when the summary has no such row.
 double summary_value(const design_summary& s, const std::string& quantity);
+
+// The enclosure's own resonance from its summary: fc, fb or fp_box, else fs.
+double enclosure_resonance(const design_file& file, const design_summary& s);

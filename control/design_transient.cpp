@@ -16,33 +16,29 @@ constexpr int most_rows = 1000000;
 
 }  // namespace
 
-status plan_transient(const model_state& s, const coil_drive& coil, const voltage_signal& signal, double duration,
+status plan_transient(const model_state& s, const voice_coil& coil, const voltage_signal& signal, double duration,
                       transient_plan& plan) {
-  const std::vector<double> w = natural_angular_frequencies_of_masses(s);
-  const double natural = w.empty() ? 0 : w.back() / 6.283185307179586;
-  const double corner = coil.le > 0 ? coil.re / (6.283185307179586 * coil.le) : 0;
+  const double two_pi_exact = 2 * exact_pi;
   const double f = signal_frequency(signal);
-  plan.highest = f;
-  plan.set_by = "the signal's frequency";
-  if (natural > plan.highest) {
-    plan.highest = natural;
-    plan.set_by = "the network's highest natural frequency";
-  }
-  if (corner > plan.highest) {
-    plan.highest = corner;
-    plan.set_by = "the coil's corner Re / (2 pi Le)";
-  }
+  plan.highest = 0;
+  const auto consider = [&plan](double frequency, const char* what) {
+    if (frequency > plan.highest) {
+      plan.highest = frequency;
+      plan.set_by = what;
+    }
+  };
+  consider(f, "the signal's frequency");
+  const std::vector<double> w = natural_angular_frequencies_of_masses(s);
+  if (!w.empty()) consider(w.back() / two_pi_exact, "the network's highest natural frequency");
+  if (coil.le > 0) consider(coil.re / (two_pi_exact * coil.le), "the coil's corner Re / (2 pi Le)");
   // A heavily damped mass decays faster than it swings: its rate C / M
   // (the coil's Bl^2 / Re on the cone) needs the steps of a frequency of
   // C / (2 pi M).
   for (int e = 0; e < s.ND; ++e) {
     if (!(s.M[e] > 0)) continue;
     const double c = s.C[e] + (e == 0 ? coil.bl * coil.bl / coil.re : 0);
-    const double rate = c / s.M[e] / 6.283185307179586;
-    if (rate > plan.highest) {
-      plan.highest = rate;
-      plan.set_by = e == 0 ? "the cone's damping (Rms + Bl^2 / Re) / (2 pi Mms)" : "an element's damping C / (2 pi M)";
-    }
+    consider(c / s.M[e] / two_pi_exact,
+             e == 0 ? "the cone's damping (Rms + Bl^2 / Re) / (2 pi Mms)" : "an element's damping C / (2 pi M)");
   }
   if (f > 0) {
     // A whole number of steps per period of the signal.
@@ -73,15 +69,10 @@ status plan_transient(const model_state& s, const coil_drive& coil, const voltag
   return status::success();
 }
 
-coil_drive coil_of(const design_result& r) {
-  const voice_coil& c = r.drive.coil;
-  return coil_drive{c.bl, c.re, c.le, c.polarity};
-}
-
 status compute_transient(design_result& r, voltage_signal signal, double duration, transient_result& out) {
   model_state& s = *r.compiled.network;
   signal.peak = std::sqrt(2.0) * r.drive.coil.voltage;
-  const coil_drive coil = coil_of(r);
+  const voice_coil& coil = r.drive.coil;
   RETURN_IF_ERROR(plan_transient(s, coil, signal, duration, out.plan));
   const std::vector<double> voltage = voltage_samples(signal, r.drive.highpass, out.plan.delta, out.plan.rows);
   RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record));

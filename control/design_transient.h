@@ -25,7 +25,7 @@ struct transient_plan {
 // coil's corner Re / (2 pi Le); a burst's or a sine's period a whole number of
 // steps. The record: `duration` (s) if given, a sine's length, else 2 s
 // to settle in. Fails when it would take more than 10^6 steps.
-status plan_transient(const model_state& s, const coil_drive& coil, const voltage_signal& signal, double duration,
+status plan_transient(const model_state& s, const voice_coil& coil, const voltage_signal& signal, double duration,
                       transient_plan& plan);
 
 struct transient_result {
@@ -35,9 +35,7 @@ struct transient_result {
   int rows = 0;  // the rows written
 };
 
-// The coil and drive of a computed design; signal.peak is set from the
-// design's rms voltage.
-coil_drive coil_of(const design_result& r);
+// Through the design's coil; signal.peak is set from its rms voltage.
 status compute_transient(design_result& r, voltage_signal signal, double duration, transient_result& out);
 
 // The summary lines: the step used, the peaks with their times, and for a

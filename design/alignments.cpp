@@ -4,11 +4,11 @@
 #include <complex>
 #include <vector>
 
+#include "model/model_state.h"
 #include "util/message.h"
 
 namespace {
 
-constexpr double exact_pi = 3.14159265358979323846;
 const double b4_qts = 1 / std::sqrt(4 + 2 * std::sqrt(2.0));
 
 // The highest w where |H|^2 = 1/2, walking down from far above the corner

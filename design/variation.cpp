@@ -29,18 +29,18 @@ std::string unit_of(const std::string& text) {
 
 }  // namespace
 
-status parse_variation(const std::string& spec, variation& out) {
-  const std::size_t equals = spec.find('=');
+status parse_variation(const std::string& option, variation& out) {
+  const std::size_t equals = option.find('=');
   const auto bad = [&](const std::string& why) {
-    return status::error(message("option --vary is %s: %s", quoted(spec).c_str(), why.c_str()));
+    return status::error(message("option --vary is %s: %s", quoted(option).c_str(), why.c_str()));
   };
   if (equals == std::string::npos) return bad("expected KEY=FROM:TO:STEP, e.g. enclosure.Vb=20l:80l:10l");
-  out.key = spec.substr(0, equals);
+  out.key = option.substr(0, equals);
   bool has_unit = false;
   dimension dim = dimension::frequency;
   const status known = key_dimension(out.key, has_unit, dim);
   if (!known.ok()) return bad(known.message);
-  const std::string range = spec.substr(equals + 1);
+  const std::string range = option.substr(equals + 1);
   const std::size_t first = range.find(':'), second = range.find(':', first + 1);
   if (first == std::string::npos || second == std::string::npos || range.find(':', second + 1) != std::string::npos)
     return bad("expected KEY=FROM:TO:STEP, e.g. enclosure.Vb=20l:80l:10l");
@@ -67,7 +67,8 @@ status parse_variation(const std::string& spec, variation& out) {
     const double si = k == static_cast<int>(steps) ? to : from + k * step;
     const double shown = has_unit ? in_unit(si, unit.c_str()) : si;
     out.values.push_back(has_unit ? message("%.17g %s", shown, unit.c_str()) : message("%.17g", shown));
-    out.labels.push_back(message("%s = %.6g%s%s", name.c_str(), shown, unit.empty() ? "" : " ", unit.c_str()));
+    out.shown.push_back(message("%.6g%s%s", shown, unit.empty() ? "" : " ", unit.c_str()));
+    out.labels.push_back(name + " = " + out.shown.back());
   }
   return status::success();
 }

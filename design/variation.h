@@ -10,10 +10,11 @@
 struct variation {
   std::string key;                  // "enclosure.Vb"
   std::vector<std::string> values;  // as the file would hold them: "20 l", ..., "80 l"
+  std::vector<std::string> shown;   // in the unit typed: "20 l"
   std::vector<std::string> labels;  // for rows and legends: "Vb = 20 l"
 };
 
 // Fails with one line on an unknown key, a value whose unit does not fit
 // the key, or a STEP that does not reach TO from FROM in whole steps
 // (within 1e-9 relative). At most 50 values.
-status parse_variation(const std::string& spec, variation& out);
+status parse_variation(const std::string& option, variation& out);

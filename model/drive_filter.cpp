@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-namespace {
+#include "model/model_state.h"
 
-constexpr double exact_pi = 3.14159265358979323846;
+namespace {
 
 // A second-order section of quality factor q at the angular corner wc.
 filter_section second_order(double wc, double q) { return {2, wc / q, wc * wc}; }

@@ -19,6 +19,10 @@ constexpr double pi = 3.141592;
 constexpr double two_pi = 6.283184;
 constexpr double p0 = 101300.0;  // atmospheric pressure, Pa
 constexpr double rho = 1.2;      // air density, kg/m^3
+// The full-precision pi, for what only the design programs compute (a
+// voltage signal, a filter's poles, an alignment's): the network keeps
+// its six decimals.
+constexpr double exact_pi = 3.14159265358979323846;
 
 // Element 0 is the piston, 1..n the internal ducts, n+1..2n the external
 // ducts; chamber 0 is the main chamber, chamber i lies between internal

@@ -10,14 +10,14 @@ namespace {
 
 struct stepper {
   const model_state& s;
-  const coil_drive& coil;
+  const voice_coil& coil;
   const int nd;
   const double delta;
   std::vector<bool> massless;
   std::vector<double> previous, current, next;  // x at k-1, k, k+1
   double i_previous = 0, u_previous = 0, v_previous = 0;  // the coil at k-1; u forward
 
-  stepper(const model_state& s_, const coil_drive& c)
+  stepper(const model_state& s_, const voice_coil& c)
       : s(s_), coil(c), nd(s_.ND), delta(s_.delta), massless(nd), previous(nd), current(nd), next(nd) {
     for (int e = 0; e < nd; ++e) massless[e] = !(s.M[e] > 0);
   }
@@ -59,7 +59,7 @@ struct stepper {
 // jump: the current (Le = 0: at once to v / Re; an impulse with Le > 0:
 // area / Le) and, for an impulse with Le = 0, the cone's velocity (the
 // current's own Dirac hands the cone Bl area / Re of momentum).
-void initial_state(const model_state& s, const coil_drive& coil, const voltage_signal& signal, double v0,
+void initial_state(const model_state& s, const voice_coil& coil, const voltage_signal& signal, double v0,
                    double& current, std::vector<double>& velocity) {
   if (signal.kind == signal_kind::impulse) {
     // What the Dirac leaves; a filter's tail follows in the samples.
@@ -77,7 +77,7 @@ void initial_state(const model_state& s, const coil_drive& coil, const voltage_s
 
 }  // namespace
 
-status run_transient(model_state& s, const coil_drive& coil, const voltage_signal& signal,
+status run_transient(model_state& s, const voice_coil& coil, const voltage_signal& signal,
                      const std::vector<double>& voltage, double delta, transient_record& out) {
   const int rows = static_cast<int>(voltage.size());
   s.delta = delta;
@@ -99,18 +99,13 @@ status run_transient(model_state& s, const coil_drive& coil, const voltage_signa
   std::vector<double> u0(nd, 0.0), a0(nd, 0.0);
   const double v0 = voltage.empty() ? 0 : voltage[0];
   initial_state(s, coil, signal, v0, i0, u0);
+  // From rest (x = 0) only the coil's force and damping act on a mass; a
+  // massless element (C x' = -(K x)) starts at rest and accelerates with
+  // the velocities it feels.
   for (int e = 0; e < nd; ++e) {
     const double drive = e == 0 ? coil.polarity * coil.bl * i0 : 0;
-    if (st.massless[e]) {
-      // C x' = -(K x): at rest it starts at rest; its acceleration follows
-      // the velocities it feels.
-      u0[e] = -st.stiffness_force(st.current, e) / s.C[e];
-    } else {
-      a0[e] = (drive - s.C[e] * u0[e] - st.stiffness_force(st.current, e)) / s.M[e];
-    }
+    a0[e] = st.massless[e] ? -st.stiffness_force(u0, e) / s.C[e] : (drive - s.C[e] * u0[e]) / s.M[e];
   }
-  for (int e = 0; e < nd; ++e)
-    if (st.massless[e]) a0[e] = -st.stiffness_force(u0, e) / s.C[e];
   for (int e = 0; e < nd; ++e)
     st.next[e] = st.massless[e] ? 0 : st.current[e] + delta * u0[e] + delta * delta / 2 * a0[e];
   st.step_massless();
@@ -130,7 +125,8 @@ status run_transient(model_state& s, const coil_drive& coil, const voltage_signa
 
   for (int k = 1; k < rows; ++k) {
     const double t = k * delta, v_now = voltage[k];
-    for (int e = 1; e < nd; ++e) {
+    // The masses without a force; the cone's force follows.
+    for (int e = 0; e < nd; ++e) {
       if (st.massless[e]) continue;
       double sum = 0;
       for (int j = 0; j < nd; ++j) sum = sum + s.Q[e][j] * st.current[j];
@@ -138,9 +134,7 @@ status run_transient(model_state& s, const coil_drive& coil, const voltage_signa
     }
     // The cone: x0+ = base + g i_k, u_k = p (x0+ - x0-) / (2 delta) and
     // i_k = alpha + beta u_k, solved together.
-    double base = 0;
-    for (int j = 0; j < nd; ++j) base = base + s.Q[0][j] * st.current[j];
-    base = base - s.MM[0] / s.MP[0] * st.previous[0];
+    const double base = st.next[0];
     const double p = coil.polarity, g = delta * 2 * delta / s.MP[0] * p * coil.bl;
     double alpha = 0, beta = 0;
     st.coil_terms(v_now, alpha, beta);

@@ -12,15 +12,9 @@
 #include <vector>
 
 #include "model/model_state.h"
+#include "model/voice_coil.h"
 #include "simulation/voltage_signal.h"
 #include "util/status.h"
-
-struct coil_drive {
-  double bl = 0;         // force factor, T m
-  double re = 0;         // ohm
-  double le = 0;         // H
-  double polarity = -1;  // the coil's force along the network's displacement of element 0
-};
 
 // One value per row (time, voltage, current) or nd per row (the elements'
 // displacements, centred velocities and accelerations, in the network's
@@ -40,5 +34,5 @@ struct transient_record {
 // voltage[k] (voltage_samples: the signal after any filter; an impulse's
 // Dirac comes from `signal`). Sets s.delta and the matrices for it. Fails
 // when the response grows without bound.
-status run_transient(model_state& s, const coil_drive& coil, const voltage_signal& signal,
+status run_transient(model_state& s, const voice_coil& coil, const voltage_signal& signal,
                      const std::vector<double>& voltage, double delta, transient_record& out);

@@ -2,11 +2,7 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double exact_two_pi = 6.283185307179586;
-
-}  // namespace
+#include "model/model_state.h"
 
 double voltage_at(const voltage_signal& signal, double t) {
   const double f = signal.frequency;
@@ -18,10 +14,10 @@ double voltage_at(const voltage_signal& signal, double t) {
     case signal_kind::burst: {
       const double n = signal.cycles;
       if (t > n / f) return 0;
-      return signal.peak * (1 - std::cos(exact_two_pi * f * t / n)) / 2 * std::sin(exact_two_pi * f * t);
+      return signal.peak * (1 - std::cos(2 * exact_pi * f * t / n)) / 2 * std::sin(2 * exact_pi * f * t);
     }
     case signal_kind::sine:
-      return signal.peak * std::sin(exact_two_pi * f * t);
+      return signal.peak * std::sin(2 * exact_pi * f * t);
   }
   return 0;
 }
