@@ -30,16 +30,32 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   // margin.
   const double v = drive.coil.voltage;
   double allowed = std::numeric_limits<double>::infinity();
+  const auto tighten = [&](double voltage, binding_limit which) {
+    if (voltage < allowed) {
+      allowed = voltage;
+      d.limited_by = which;
+    }
+  };
   const design_limits& l = drive.limits;
-  if (l.xmax > 0) allowed = std::min(allowed, v * l.xmax * 1000 / d.excursion_mm);
-  if (l.port_velocity > 0 && drive.port >= 0) allowed = std::min(allowed, v * l.port_velocity / d.port_velocity);
+  if (l.xmax > 0) tighten(v * l.xmax * 1000 / d.excursion_mm, binding_limit::xmax);
+  if (l.port_velocity > 0 && drive.port >= 0) tighten(v * l.port_velocity / d.port_velocity, binding_limit::port);
   if (l.radiator_xmax > 0 && drive.passive >= 0)
-    allowed = std::min(allowed, v * l.radiator_xmax * 1000 / d.radiator_excursion_mm);
+    tighten(v * l.radiator_xmax * 1000 / d.radiator_excursion_mm, binding_limit::radiator_xmax);
   // The power limit holds for the amplifier's output, |H| times its input.
-  if (l.power > 0) allowed = std::min(allowed, std::sqrt(l.power * drive.coil.re) / h);
+  if (l.power > 0) tighten(std::sqrt(l.power * drive.coil.re) / h, binding_limit::power);
   d.max_voltage = allowed;
   d.max_spl = d.spl + 20 * std::log10(allowed / v);
   return d;
+}
+
+const char* limit_name(binding_limit l) {
+  switch (l) {
+    case binding_limit::xmax: return "Xmax";
+    case binding_limit::port: return "port";
+    case binding_limit::power: return "Pe";
+    case binding_limit::radiator_xmax: return "radiator_Xmax";
+    default: return "none";
+  }
 }
 
 std::vector<double> log_grid(double from, double to, int per_octave) {

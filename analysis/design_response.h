@@ -28,6 +28,13 @@ struct design_drive {
   highpass_filter highpass;         // before the amplifier; order 0: none
 };
 
+// The limit that sets max_voltage at a frequency: the first to be reached
+// as the voltage rises.
+enum class binding_limit { none, xmax, port, power, radiator_xmax };
+
+// As the tables name it: none, Xmax, port, Pe, radiator_Xmax.
+const char* limit_name(binding_limit l);
+
 struct design_point {
   double frequency = 0;       // Hz
   double spl = 0;             // dB re 20 uPa
@@ -41,6 +48,7 @@ struct design_point {
   complex impedance;          // V / I, ohm
   double max_voltage = 0;     // V rms within every limit given (inf: none given)
   double max_spl = 0;         // dB at max_voltage
+  binding_limit limited_by = binding_limit::none;
 };
 
 design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency);
