@@ -16,7 +16,7 @@ const std::vector<plausible_range> ranges = {
     {"Qms", "", 0.2, 200},  // the textbook's nearly lossless driver too
     {"Qes", "", 0.05, 10},
     {"Qts", "", 0.03, 5},
-    {"Vas", "l", 0.001, 5000},
+    {"Vas", "l", 1e-4, 5000},
     {"Mms", "g", 0.05, 2000},
     {"Cms", "mm/N", 0.005, 10},
     {"Kms", "N/mm", 0.1, 200},

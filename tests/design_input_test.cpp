@@ -63,7 +63,7 @@ TEST(DesignInput, TheMistakesPeopleMake) {
     const char* phrase;
   } cases[] = {
       {"Vas in m3 for l", woofer_with("Vas = \"58 m3\""), "", 1,
-       "driver.Vas = \"58 m3\" (5.8e+04 l) lies outside what loudspeakers have (0.001 l to 5000 l): did you mean "
+       "driver.Vas = \"58 m3\" (5.8e+04 l) lies outside what loudspeakers have (0.0001 l to 5000 l): did you mean "
        "driver.Vas = \"58 l\" (58 in l, not m3)?"},
       // 58 ft3 = 1642 l: Cms 23.9 mm/N for a 220 cm2 cone.
       {"Vas in ft3 for l", woofer_with("Vas = \"58 ft3\""), "", 1,
@@ -126,6 +126,10 @@ TEST(DesignInput, TheMistakesPeopleMake) {
        "20 % of each other"},
       {"Bl 27 % off, accepted", woofer_with("Bl = \"12 T*m\""), "--accept-unusual", 0,
        "driver.Bl = 12 T*m disagrees with 9.471 T*m from fs, Mms, Re and Qes (27 %): the design uses 9.471 T*m"},
+      // 1e159 / 9.4706 - 1 = 1.06e158: a percentage in three figures.
+      {"Bl 1e160 % off, accepted", woofer_with("Bl = \"1e159 T*m\""), "--accept-unusual", 0,
+       "driver.Bl = 1e+159 T*m disagrees with 9.471 T*m from fs, Mms, Re and Qes (1.06e+160 %): the design uses 9.471 "
+       "T*m"},
       {"Qts 4 % off", woofer_with("Qts = 0.40"), "", 0,
        "driver.Qts = 0.4 disagrees with 0.3841 from Qes and Qms (4 %): the design uses 0.3841"},
       {"Qsm for Qms", woofer_with("Qsm = 3"), "", 1, "unknown key driver.Qsm: did you mean driver.Qms?"},
