@@ -291,6 +291,40 @@ TEST(DesignInput, TheSheetsSensitivity) {
   }
 }
 
+// Which figure wins when the sheet gives more than a sufficient set: by
+// default fs, Vas, Qms, Qes; `trust` names others. Mms = 40 g beside the
+// set's 38.24 g; trusted, Cms = 1 / ((2 pi 28 Hz)^2 40 g) = 0.8077 mm/N and
+// Vas = rho c^2 Sd^2 Cms = 55.44 l.
+TEST(DesignInput, WhichFigureWins) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Mms = \"40 g\"", "driver.Mms = 40 g disagrees with 38.24 g from fs, Vas and Sd (5 %): the design uses 38.24 g\n"},
+      {"Mms = \"40 g\"\ntrust = [\"Mms\"]",
+       "driver.Vas = 58 l disagrees with 55.44 l from Cms and Sd (5 %): the design uses 55.44 l\n"},
+      // Kms = 1 / 0.845 mm/N = 1.1835 N/mm from the set.
+      {"Kms = \"1.25 N/mm\"", "driver.Kms = 1.25 N/mm disagrees with 1.183 N/mm from Cms (6 %): the design uses 1.183 N/mm\n"},
+      {"Kms = \"1183.5 N/m\"", ""},
+      // Trusted Kms and Mms fix fs = 1 / (2 pi sqrt(38.24 g x 0.8 mm/N)) = 28.78 Hz
+      // and Vas = 141820 Pa x (220 cm2)^2 x 0.8 mm/N = 54.91 l.
+      {"Kms = \"1.25 N/mm\"\nMms = \"38.24 g\"\ntrust = [\"Kms\", \"Mms\"]",
+       "driver.fs = 28 Hz disagrees with 28.78 Hz from Mms and Kms (3 %): the design uses 28.78 Hz\n"
+       "driver.Vas = 58 l disagrees with 54.91 l from Cms and Sd (6 %): the design uses 54.91 l\n"},
+      // Bl trusted over Qes: Qes = 2 pi fs Mms Re / Bl^2 = 0.4383 for 9.27 T*m.
+      {"Bl = \"9.27 T*m\"\ntrust = [\"Bl\"]",
+       "driver.Qes = 0.42 disagrees with 0.4384 from fs, Mms, Re and Bl (4 %): the design uses 0.4384\n"},
+      {"trust = [\"Qsm\"]",
+       "error: driver.trust names \"Qsm\": expected some of fs, Qms, Qes, Qts, Vas, Mms, Cms, Kms, Rms and Bl"},
+  };
+  for (const auto& [lines, expected] : cases) {
+    design_file file;
+    ASSERT_EQ(parse_design_text(woofer_with(lines), "d.toml", file).message, "");
+    design_result r;
+    const status s = compute_design(file, {50}, r);
+    std::string got = s.ok() ? "" : "error: " + s.message;
+    for (const std::string& w : r.warnings) got += w + "\n";
+    EXPECT_EQ(got, expected) << lines;
+  }
+}
+
 // A study prints each of its warnings once, not once per value.
 TEST(DesignInput, AStudyWarnsOnce) {
   scratch_dir dir;
