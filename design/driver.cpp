@@ -126,44 +126,8 @@ status check_trust(const driver_sheet& in) {
   return status::success();
 }
 
-}  // namespace
-
-const std::vector<std::string>& trustable_figures() {
-  static const std::vector<std::string> names = {"fs", "Qms", "Qes", "Qts", "Vas", "Mms", "Cms", "Kms", "Rms", "Bl"};
-  return names;
-}
-
-status complete_driver(const driver_sheet& in, driver_parameters& d, driver_account& account) {
-  d = driver_parameters{};
-  d.name = in.name;
-  RETURN_IF_ERROR(check_trust(in));
-  const bool mass_and_compliance = in.Mms.given && (in.Vas.given || in.Cms.given || in.Kms.given);
-  if (!in.fs.given && !mass_and_compliance)
-    return missing("fs", "the driver's resonance, e.g. \"28 Hz\" (or Mms with Vas, Cms or Kms)");
-  if (!in.Re.given) return missing("Re", "the coil's resistance, e.g. \"5.6 ohm\"");
-  if (!in.Sd.given && !in.diameter.given) return missing("Sd", "the piston area (or diameter), e.g. \"220 cm2\"");
-  const bool damping = in.Qms.given || in.Rms.given, electrical = in.Qes.given || in.Bl.given;
-  if (!electrical && !(in.Qts.given && damping)) return missing("Qes", "the electrical Q (or Bl, or Qts with Qms)");
-  if (!damping && !(in.Qts.given && electrical)) return missing("Qms", "the mechanical Q (or Rms, or Qts with Qes)");
-  if (!in.Vas.given && !in.Mms.given && !in.Cms.given && !in.Kms.given)
-    return missing("Vas", "Vas, Mms, Cms or Kms");
-
-  ledger book{in, {}};
-  for (const std::string& k : sheet_order)
-    if (sheet_value(in, k)->given) book.typed(k);
-  d.re = in.Re.value;
-  d.le = in.Le.given ? in.Le.value : 0;
-  d.xmax = in.Xmax.given ? in.Xmax.value : 0;
-  d.pe = in.Pe.given ? in.Pe.value : 0;
-  if (in.Sd.given) {
-    d.sd = in.Sd.value;
-    if (in.diameter.given) compare("diameter", in.diameter.value, std::sqrt(4 * d.sd / pi), {"Sd"}, account);
-  } else {
-    d.sd = pi * in.diameter.value * in.diameter.value / 4;
-    book.derived("Sd", {"diameter"});
-  }
-
-  // The moving system: two of resonance, mass and compliance fix the third.
+// The moving system: two of resonance, mass and compliance fix the third.
+status complete_moving_system(const driver_sheet& in, driver_parameters& d, ledger& book, driver_account& account) {
   const std::vector<std::string> mechanical = ranked(in, {"fs", "Vas", "Cms", "Kms", "Mms"});
   const auto kind = [](const std::string& k) { return k == "fs" ? 'f' : k == "Mms" ? 'm' : 'c'; };
   std::string pair[2];
@@ -216,8 +180,11 @@ status complete_driver(const driver_sheet& in, driver_parameters& d, driver_acco
   const std::vector<std::string> cms_shown = compliance_key.empty() ? std::vector<std::string>{"fs", "Mms"} : cms_from;
   if (compliance_key != "Cms" && in.Cms.given) compare("Cms", in.Cms.value, d.cms, cms_shown, account);
   if (compliance_key != "Kms" && in.Kms.given) compare("Kms", in.Kms.value, 1 / d.cms, {"Cms"}, account);
+  return status::success();
+}
 
-  // The losses: Qms or Rms, Qes or Bl, Qts for one of them.
+// The losses: Qms or Rms, Qes or Bl, Qts for one of them.
+status complete_losses(const driver_sheet& in, driver_parameters& d, ledger& book, driver_account& account) {
   const double ws = two_pi * d.fs;
   const std::vector<std::string> dampings = ranked(in, {"Qms", "Rms"}), electricals = ranked(in, {"Qes", "Bl"});
   std::string damping_key = dampings.empty() ? "" : dampings.front();
@@ -229,29 +196,32 @@ status complete_driver(const driver_sheet& in, driver_parameters& d, driver_acco
     if (trusted(in, electrical_key)) damping_key.clear();
     else electrical_key.clear();
   }
+  std::vector<std::string> qms_from = {"Qms"}, qes_from = {"Qes"};
   if (damping_key == "Qms") {
     d.qms = in.Qms.value;
   } else if (damping_key == "Rms") {
     d.qms = ws * d.mms / in.Rms.value;
-    book.derived("Qms", {"fs", "Mms", "Rms"});
+    qms_from = {"fs", "Mms", "Rms"};
   }
   if (electrical_key == "Qes") {
     d.qes = in.Qes.value;
   } else if (electrical_key == "Bl") {
     d.qes = ws * d.mms * d.re / (in.Bl.value * in.Bl.value);
-    book.derived("Qes", {"fs", "Mms", "Re", "Bl"});
+    qes_from = {"fs", "Mms", "Re", "Bl"};
   }
   if (electrical_key.empty()) {
     if (!(in.Qts.value < d.qms))
       return status::error(message("driver.Qts = %g is not below Qms = %.4g: expected Qts < Qms", in.Qts.value, d.qms));
     d.qes = 1 / (1 / in.Qts.value - 1 / d.qms);
-    book.derived("Qes", {"Qts", "Qms"});
+    qes_from = {"Qts", "Qms"};
   } else if (damping_key.empty()) {
     if (!(in.Qts.value < d.qes))
       return status::error(message("driver.Qts = %g is not below Qes = %.4g: expected Qts < Qes", in.Qts.value, d.qes));
     d.qms = 1 / (1 / in.Qts.value - 1 / d.qes);
-    book.derived("Qms", {"Qts", "Qes"});
+    qms_from = {"Qts", "Qes"};
   }
+  if (damping_key != "Qms") book.derived("Qms", qms_from);
+  if (electrical_key != "Qes") book.derived("Qes", qes_from);
   d.qts = d.qms * d.qes / (d.qms + d.qes);
   d.rms = ws * d.mms / d.qms;
   d.bl = std::sqrt(ws * d.mms * d.re / d.qes);
@@ -260,10 +230,52 @@ status complete_driver(const driver_sheet& in, driver_parameters& d, driver_acco
   if (!electrical_key.empty() && !damping_key.empty()) book.derived("Qts", {"Qes", "Qms"});
   if (in.Qts.given && !electrical_key.empty() && !damping_key.empty())
     compare("Qts", in.Qts.value, d.qts, {"Qes", "Qms"}, account);
-  if (in.Qms.given && damping_key != "Qms") compare("Qms", in.Qms.value, d.qms, {"fs", "Mms", "Rms"}, account);
-  if (in.Qes.given && electrical_key != "Qes") compare("Qes", in.Qes.value, d.qes, {"fs", "Mms", "Re", "Bl"}, account);
+  if (in.Qms.given && damping_key != "Qms") compare("Qms", in.Qms.value, d.qms, qms_from, account);
+  if (in.Qes.given && electrical_key != "Qes") compare("Qes", in.Qes.value, d.qes, qes_from, account);
   if (in.Rms.given && damping_key != "Rms") compare("Rms", in.Rms.value, d.rms, {"fs", "Mms", "Qms"}, account);
   if (in.Bl.given && electrical_key != "Bl") compare("Bl", in.Bl.value, d.bl, {"fs", "Mms", "Re", "Qes"}, account);
+  return status::success();
+}
+
+}  // namespace
+
+const std::vector<std::string>& trustable_figures() {
+  static const std::vector<std::string> names = {"fs", "Qms", "Qes", "Qts", "Vas", "Mms", "Cms", "Kms", "Rms", "Bl"};
+  return names;
+}
+
+status complete_driver(const driver_sheet& in, driver_parameters& d, driver_account& account) {
+  d = driver_parameters{};
+  d.name = in.name;
+  RETURN_IF_ERROR(check_trust(in));
+  const bool mass_and_compliance = in.Mms.given && (in.Vas.given || in.Cms.given || in.Kms.given);
+  if (!in.fs.given && !mass_and_compliance)
+    return missing("fs", "the driver's resonance, e.g. \"28 Hz\" (or Mms with Vas, Cms or Kms)");
+  if (!in.Re.given) return missing("Re", "the coil's resistance, e.g. \"5.6 ohm\"");
+  if (!in.Sd.given && !in.diameter.given) return missing("Sd", "the piston area (or diameter), e.g. \"220 cm2\"");
+  const bool damping = in.Qms.given || in.Rms.given, electrical = in.Qes.given || in.Bl.given;
+  if (!electrical && !(in.Qts.given && damping)) return missing("Qes", "the electrical Q (or Bl, or Qts with Qms)");
+  if (!damping && !(in.Qts.given && electrical)) return missing("Qms", "the mechanical Q (or Rms, or Qts with Qes)");
+  if (!in.Vas.given && !in.Mms.given && !in.Cms.given && !in.Kms.given)
+    return missing("Vas", "Vas, Mms, Cms or Kms");
+
+  ledger book{in, {}};
+  for (const std::string& k : sheet_order)
+    if (sheet_value(in, k)->given) book.typed(k);
+  d.re = in.Re.value;
+  d.le = in.Le.given ? in.Le.value : 0;
+  d.xmax = in.Xmax.given ? in.Xmax.value : 0;
+  d.pe = in.Pe.given ? in.Pe.value : 0;
+  if (in.Sd.given) {
+    d.sd = in.Sd.value;
+    if (in.diameter.given) compare("diameter", in.diameter.value, std::sqrt(4 * d.sd / pi), {"Sd"}, account);
+  } else {
+    d.sd = pi * in.diameter.value * in.diameter.value / 4;
+    book.derived("Sd", {"diameter"});
+  }
+
+  RETURN_IF_ERROR(complete_moving_system(in, d, book, account));
+  RETURN_IF_ERROR(complete_losses(in, d, book, account));
   for (const char* k : {"fs", "Qms", "Qes", "Qts", "Vas", "Mms", "Cms", "Rms", "Bl", "Sd", "Re"})
     account.origin[k] = book.origin(k);
   return status::success();

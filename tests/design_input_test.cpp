@@ -311,6 +311,9 @@ TEST(DesignInput, WhichFigureWins) {
       // Bl trusted over Qes: Qes = 2 pi fs Mms Re / Bl^2 = 0.4383 for 9.27 T*m.
       {"Bl = \"9.27 T*m\"\ntrust = [\"Bl\"]",
        "driver.Qes = 0.42 disagrees with 0.4384 from fs, Mms, Re and Bl (4 %): the design uses 0.4384\n"},
+      // Qts trusted over Qes: Qes = 1 / (1 / 0.37 - 1 / 4.5) = 0.4031.
+      {"Qts = 0.37\ntrust = [\"Qts\"]",
+       "driver.Qes = 0.42 disagrees with 0.4031 from Qts and Qms (4 %): the design uses 0.4031\n"},
       {"trust = [\"Qsm\"]",
        "error: driver.trust names \"Qsm\": expected some of fs, Qms, Qes, Qts, Vas, Mms, Cms, Kms, Rms and Bl"},
   };
