@@ -153,6 +153,7 @@ const std::vector<key_rule>& rules() {
       {"driver", "Rms", quantity(D::mechanical_resistance, FIELD(driver.Rms)), static_cast<int>(D::mechanical_resistance)},
       {"driver", "Xmax", quantity(D::length, FIELD(driver.Xmax)), static_cast<int>(D::length)},
       {"driver", "Pe", quantity(D::power, FIELD(driver.Pe)), static_cast<int>(D::power)},
+      {"driver", "driver_volume", quantity(D::volume, FIELD(driver.volume)), static_cast<int>(D::volume)},
       {"enclosure", "type",
        choice<enclosure_type>({{"closed", enclosure_type::closed},
                                {"vented", enclosure_type::vented},
@@ -167,6 +168,7 @@ const std::vector<key_rule>& rules() {
       {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter)), static_cast<int>(D::length)},
       {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area)), static_cast<int>(D::area)},
       {"enclosure", "Ql", plain(FIELD(enclosure.Ql), true)},
+      {"enclosure", "depth", quantity(D::length, FIELD(enclosure.depth)), static_cast<int>(D::length)},
       {"enclosure", "ports",
        [](const toml::node& node, const std::string& key, design_file& d) -> status {
          const auto count = node.value_exact<int64_t>();

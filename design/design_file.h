@@ -18,6 +18,7 @@ struct given_value {
 struct driver_sheet {
   std::string name;
   given_value fs, Qms, Qes, Qts, Vas, Mms, Cms, Sd, diameter, Re, Le, Bl, Rms, Xmax, Pe;
+  given_value volume;  // driver_volume: what the driver itself takes of the box
 };
 
 enum class enclosure_type { closed, vented, bandpass4, baffle, passive_radiator };
@@ -27,6 +28,7 @@ struct enclosure_sheet {
   bool given = false;  // the [enclosure] table is there
   enclosure_type type = enclosure_type::closed;
   given_value Vb, Vr, fb, port_length, port_diameter, port_area, Ql;
+  given_value depth;  // inside, for the port to fit
   int ports = 1;
   port_ends ends = port_ends::flanged_free;
 };

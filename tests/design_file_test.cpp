@@ -125,7 +125,7 @@ TEST(DesignFile, DisagreementsAndSlipsAreNamed) {
                     "\"5.6 ohm\"\n[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\n"),
             "driver.Mms = 0.038 g lies outside what loudspeakers have (0.1 g to 2000 g): did you mean 38 g?\n");
   EXPECT_EQ(outcome(woofer + "[enclosure]\ntype = \"vented\"\nVb = \"50 l\"\nport_length = \"20 cm\"\n"
-                             "port_diameter = \"7.5 in\"\n"),
+                             "port_diameter = \"3 in\"\n"),
             "");
   EXPECT_EQ(outcome(woofer + "[enclosure]\ntype = \"closed\"\nVb = \"30 m3\"\n"),
             "enclosure.Vb = 30000 l lies outside what loudspeakers have (0.05 l to 10000 l): did you mean 30 l?\n");
