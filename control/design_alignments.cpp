@@ -43,11 +43,15 @@ design_file with_box(const design_file& base, const alignment_row& row, double p
 
 // The smallest port diameter, in 5 mm steps, whose peak air velocity stays
 // within the limit at the rated power (at the drive's voltage without Pe).
+// Sized without the leak, which lowers the port's peak: a box built tighter
+// than Ql 10 must not outgrow its port.
 void size_port(const design_file& base, const driver_parameters& d, alignment_row& row) {
   const double volts = d.pe > 0 ? std::sqrt(d.pe * d.re) : base.voltage;
   for (double diameter = port_step; diameter <= largest_port + 1e-9; diameter += port_step) {
     design_result r;
-    if (!compute_design(with_box(base, row, diameter), log_grid(5, 1000, 24), r).ok()) continue;
+    design_file tight = with_box(base, row, diameter);
+    tight.enclosure.Ql = given_value{true, INFINITY};
+    if (!compute_design(tight, log_grid(5, 1000, 24), r).ok()) continue;
     double peak = 0;
     for (const design_point& p : r.points) peak = std::max(peak, p.port_velocity * volts / base.voltage);
     if (peak <= base.port_velocity_limit) {
