@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "control/design_files.h"
 #include "control/design_program.h"
@@ -79,10 +80,32 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
   design_file base;
   RETURN_IF_ERROR(read_design_file(path, base));
   name = base.name;
+  const status aligned = align_driver(base, rows, notes);
+  if (!aligned.ok()) return status::error(path + ": " + aligned.message);
+  return status::success();
+}
+
+namespace {
+
+// The rows' figures, every one finite: a driver far from any loudspeaker
+// can carry a box beyond what a double holds.
+status check_rows(const std::vector<alignment_row>& rows) {
+  for (const alignment_row& r : rows)
+    for (const auto& [what, value] :
+         {std::pair<const char*, double>{"Vb", r.vb}, {"fc", r.fc}, {"fb", r.fb}, {"F3", r.f3},
+          {"port diameter", r.port_diameter}, {"port length", r.port_length}, {"F3 with losses", r.lossy_f3}})
+      if (!std::isfinite(value))
+        return status::error(message("the %s alignment's %s overflows: expected a driver a loudspeaker has",
+                                     r.name.c_str(), what));
+  return status::success();
+}
+
+}  // namespace
+
+status align_driver(const design_file& base, std::vector<alignment_row>& rows, std::vector<std::string>& notes) {
   driver_parameters d;
   std::vector<std::string> warnings;
-  const status completed = complete_driver(base.driver, d, warnings);
-  if (!completed.ok()) return status::error(path + ": " + completed.message);
+  RETURN_IF_ERROR(complete_driver(base.driver, d, warnings));
   for (double qtc : closed_qtcs) {
     const closed_alignment c = closed_box_alignment(d.fs, d.qts, d.vas, qtc);
     if (!c.reachable) {
@@ -102,7 +125,7 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
   const vented_alignment v = vented_box_alignment(d.fs, d.qts, d.vas);
   if (!v.reachable) {
     notes.push_back("no vented alignment: " + v.note);
-    return status::success();
+    return check_rows(rows);
   }
   alignment_row row;
   row.name = v.name;
@@ -116,7 +139,7 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
                             base.port_velocity_limit));
   row.lossy_f3 = lossy_f3(base, row);
   rows.push_back(row);
-  return status::success();
+  return check_rows(rows);
 }
 
 std::string alignment_table(const std::vector<alignment_row>& rows) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control/design_options.h"
+#include "design/design_file.h"
 #include "util/status.h"
 
 struct alignment_row {
@@ -24,6 +25,9 @@ struct alignment_row {
 // The rows the driver reaches; `notes` says which it does not, and why.
 status compute_alignments(const std::string& path, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
                           std::string& name);
+
+// The same for a file already read; fails on a figure that is not finite.
+status align_driver(const design_file& base, std::vector<alignment_row>& rows, std::vector<std::string>& notes);
 
 // "alignment,Qtc,Vb[l],fc[Hz],fb[Hz],F3[Hz],port_diameter[mm],port_length[mm]" and a row each.
 std::string alignment_table(const std::vector<alignment_row>& rows);

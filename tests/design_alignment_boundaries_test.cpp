@@ -117,6 +117,8 @@ TEST(AlignmentBoundaries, NoStepAcrossTheButterworthWindow) {
   for (const auto& c : cases) {
     const vented_alignment v = vented_box_alignment(fs, b4_qts * (1 + c.relative), vas);
     EXPECT_EQ(v.name, c.name) << c.relative;
+    // QB3 and C4 reach the driver's own Qts, however close to B4's.
+    if (v.name != "B4") EXPECT_NEAR(1 / std::sqrt(v.a1 * v.a3), b4_qts * (1 + c.relative), 1e-12) << c.relative;
     EXPECT_NEAR(v.vb, b4.vb, c.within * b4.vb) << c.relative;
     EXPECT_NEAR(v.fb, b4.fb, c.within * b4.fb) << c.relative;
   }
