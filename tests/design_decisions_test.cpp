@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 
+#include "control/design_compare.h"
 #include "control/design_files.h"
 #include "control/design_program.h"
 #include "control/design_summary.h"
@@ -298,6 +299,36 @@ TEST(DesignDecisions, ValuesAtChosenFrequencies) {
   ASSERT_NE(header, std::string::npos) << at.out;
   EXPECT_EQ(at.out.substr(header, expected.size()), expected);
   EXPECT_LT(at.out.find("Zmin_frequency"), header);
+}
+
+}  // namespace
+
+namespace {
+
+// compare_summary.csv: the high-pass's columns where a design has one,
+// empty where it has none, and the binding limit by name.
+TEST(DesignDecisions, ComparisonShowsTheFilterAndTheLimit) {
+  std::vector<compared_design> designs(2);
+  const std::string box = "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\n";
+  const std::vector<double> grid = log_grid(10, 400, 12);
+  designs[0].label = "plain";
+  designs[0].result = compute(woofer + box, grid);
+  designs[1].label = "filtered";
+  designs[1].result = compute(woofer + box + "[drive]\nhighpass = { order = 2, frequency = \"25 Hz\" }\n", grid);
+  const std::vector<std::string> lines = split(comparison_table(designs));
+  const std::vector<std::string> header = split(lines.at(0), ',');
+  const auto column = [&](const std::string& name) {
+    for (std::size_t c = 0; c < header.size(); ++c)
+      if (header[c] == name) return c;
+    ADD_FAILURE() << name << " not in " << lines[0];
+    return std::size_t{0};
+  };
+  const std::vector<std::string> plain = split(lines.at(1), ','), filtered = split(lines.at(2), ',');
+  EXPECT_EQ(plain.at(column("highpass_order")), "");
+  EXPECT_EQ(filtered.at(column("highpass_order")), "2");
+  EXPECT_EQ(filtered.at(column("highpass_frequency[Hz]")), "25");
+  EXPECT_EQ(filtered.at(column("highpass_Q")), "0.707107");
+  EXPECT_EQ(plain.at(column("lowest_max_SPL_limited_by")), "Xmax");
 }
 
 }  // namespace
