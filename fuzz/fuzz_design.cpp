@@ -64,7 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   voltage_signal step;
   step.kind = signal_kind::step;
   transient_result t;
-  if (compute_transient(r, step, 0.005, t).ok())
+  if (compute_transient(r, step, 0.005, t).ok()) {
     for (const std::string& line : transient_summary(r, step, t)) require_text(line);
+    for (const std::vector<double>* column : {&t.record.voltage, &t.record.current, &t.columns.excursion_mm,
+                                              &t.columns.cone_velocity, &t.columns.port_velocity,
+                                              &t.columns.radiator_mm, &t.columns.pressure})
+      for (std::size_t k = 0; k < column->size() && k < static_cast<std::size_t>(t.rows); ++k)
+        if (!std::isfinite((*column)[k])) std::abort();
+  }
   return 0;
 }
