@@ -52,7 +52,7 @@ void size_port(const design_file& base, const driver_parameters& d, alignment_ro
     design_result r;
     design_file tight = with_box(base, row, diameter);
     tight.enclosure.Ql = given_value{true, INFINITY};
-    if (!compute_design(tight, log_grid(5, 1000, 24), r).ok()) continue;
+    if (!compute_design(tight, log_grid(5, 1000, 96), r).ok()) continue;
     double peak = 0;
     for (const design_point& p : r.points) peak = std::max(peak, p.port_velocity * volts / base.voltage);
     if (peak <= base.port_velocity_limit) {
@@ -137,6 +137,11 @@ status align_driver(const design_file& base, std::vector<alignment_row>& rows, s
   if (row.port_diameter == 0)
     notes.push_back(message("%s: no port up to %g mm keeps the air within %g m/s", v.name.c_str(), largest_port * 1e3,
                             base.port_velocity_limit));
+  const int ports = base.enclosure.given ? base.enclosure.ports : 1;
+  const double air = ports * exact_pi / 4 * row.port_diameter * row.port_diameter * row.port_length;
+  if (air > 0.1 * row.vb)
+    notes.push_back(message("%s: the port's air, %.4g l, takes %.3g %% of Vb: the box must be %.4g l gross to hold it",
+                            v.name.c_str(), air * 1e3, 100 * air / row.vb, (row.vb + air) * 1e3));
   row.lossy_f3 = lossy_f3(base, row);
   rows.push_back(row);
   return check_rows(rows);
