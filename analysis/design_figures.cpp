@@ -18,7 +18,7 @@ radiated_flow radiated(const model_state& s, const steady_point& p, const std::v
 }
 
 complex far_field_pressure(double w, complex U, const listening_point& at) {
-  return complex(0, w) * rho * U / ((at.full_space ? 4 : 2) * pi * at.distance);
+  return complex(0, w) * at.density * U / ((at.full_space ? 4 : 2) * pi * at.distance);
 }
 
 design_row design_figures(const model_state& s, const steady_point& p, const listening_point& at) {

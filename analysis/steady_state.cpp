@@ -31,7 +31,12 @@ complex weighted_sum(const model_state& s, const Eigen::VectorXcd& V) {
 
 }  // namespace
 
-steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil) {
+namespace {
+
+// With `flow` > 0 the piston's row becomes the constraint i w A0 X0 = flow:
+// a source of that volume velocity (rms) into the main chamber, whatever
+// the pressure there.
+steady_point solve(const model_state& s, double frequency, const voice_coil* coil, double flow) {
   const double w = frequency * two_pi;
   const complex i_w(0, w);
   Eigen::MatrixXcd A = dynamic_stiffness(s, w);
@@ -51,6 +56,13 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
     dF(0) = -coil->polarity * coil->bl * coil->voltage * complex(0, coil->le) / (ze * ze);
     p.coil = true;
     p.drive = coil->voltage;
+  } else if (flow > 0) {
+    const complex row = i_w * s.A[0] * 1e-4;
+    A.row(0).setZero();
+    A(0, 0) = row;
+    dA_diagonal(0) = complex(0, s.A[0] * 1e-4);
+    F(0) = flow;
+    p.drive = flow;
   } else {
     F(0) = complex(0, -s.b);
     p.drive = F(0);
@@ -72,6 +84,16 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   const complex dS = weighted_sum(s, dV);
   p.group_delay = p.velocity_sum == complex(0, 0) ? 0 : -(dS / p.velocity_sum).imag();
   return p;
+}
+
+}  // namespace
+
+steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil) {
+  return solve(s, frequency, coil, 0);
+}
+
+steady_point solve_flow_driven(const model_state& s, double frequency, double flow) {
+  return solve(s, frequency, nullptr, flow);
 }
 
 std::vector<steady_point> solve_sweep(const model_state& s, const voice_coil* coil) {

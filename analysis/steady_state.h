@@ -29,6 +29,11 @@ struct steady_point {
 // overlays the sweep driven with sin(F 6.283184 t). Needs M, C, R and K.
 steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil = nullptr);
 
+// The same driven by a volume velocity `flow` (m^3/s rms) into the main
+// chamber through the piston's area in place of its equation of motion:
+// amplitudes are rms, drive is the flow.
+steady_point solve_flow_driven(const model_state& s, double frequency, double flow);
+
 // Every integer frequency from 10 to 400 Hz.
 std::vector<steady_point> solve_sweep(const model_state& s, const voice_coil* coil = nullptr);
 

@@ -13,11 +13,24 @@
 // Creates the folder unless it exists.
 status ensure_folder(const std::string& dir);
 
+// The columns of a design with resonators or a flow source: a flow
+// source has no coil's columns, and SPL, phase and group delay only when
+// something radiates; chamber_pressure[dB], IL[dB] (radiated, where
+// something radiates), IL_chamber[dB] and resonator_i_velocity[m/s]
+// follow the loudspeaker's numeric columns.
+struct branch_columns {
+  bool shown = false;
+  bool coil = true;
+  bool radiates = true;
+  int resonators = 0;
+};
+branch_columns branch_columns_of(const design_drive& drive, int resonators);
+
 // frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],
 // impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V] and
 // port_velocity[m/s] with a port; every number as "%f".
 status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
-                            bool filtered = false, bool radiator = false);
+                            bool filtered = false, bool radiator = false, const branch_columns& branches = {});
 
 // quantity,value,unit; values as "%.6g".
 // `text` as the whole file at `path`.

@@ -12,6 +12,7 @@
 #include "control/design_files.h"
 #include "control/design_summary.h"
 #include "control/design_alignments.h"
+#include "control/design_resonators.h"
 #include "control/design_compare.h"
 #include "control/design_transient.h"
 #include "design/variation.h"
@@ -41,7 +42,10 @@ design_drive drive_of(const design_file& file, const driver_parameters& d, const
   drive.port = c.port;
   drive.passive = c.passive;
   drive.limits.radiator_xmax = c.passive >= 0 && file.radiator.Xmax.given ? file.radiator.Xmax.value : 0;
-  drive.at = listening_point{file.distance, file.full_space};
+  drive.at = listening_point{file.distance, file.full_space, c.air.density};
+  drive.flow = c.flow;
+  drive.branches = has_branch_tables(file);
+  for (const resonator_shape& r : c.resonators) drive.resonators.push_back(r.element);
   drive.limits.xmax = d.xmax;
   drive.limits.port_velocity = c.port >= 0 ? file.port_velocity_limit : 0;
   drive.limits.power = d.pe;
@@ -54,6 +58,8 @@ std::string title_of(const design_file& file) {
   const std::string driver = name.empty() ? "" : name + ", ";
   std::string enclosure = type_label(file.enclosure.type);
   if (file.enclosure.Vb.given) enclosure += message(" %g l", file.enclosure.Vb.value * 1e3);
+  if (file.source.volume_velocity)
+    return message("%s: %g l/s into a %s", file.name.c_str(), file.source.flow.value * 1e3, enclosure.c_str());
   return message("%s: %s%s, %g V at %g m, %s space", file.name.c_str(), driver.c_str(), enclosure.c_str(),
                  file.voltage, file.distance, file.full_space ? "full" : "half");
 }
@@ -129,7 +135,8 @@ status write_outputs(const design_options& o, const std::string& path, const std
   return write_tables_and_picture(
       {{stem + ".csv",
         [&](const std::string& p) {
-          return write_response_table(p, points, drive.port >= 0, drive.highpass.order > 0, drive.passive >= 0);
+          return write_response_table(p, points, drive.port >= 0, drive.highpass.order > 0, drive.passive >= 0,
+                                      branch_columns_of(drive, static_cast<int>(drive.resonators.size())));
         }},
        {stem + "_summary.csv", [&](const std::string& p) { return write_summary_table(p, summary); }}},
       stem + ".png", plot, "--design", picture_arguments(file, d, drive), report);
@@ -146,28 +153,41 @@ status write_transient_outputs(const design_options& o, const std::string& path,
 
 }  // namespace
 
-status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r) {
-  if (!file.enclosure.given)
-    return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle | passive_radiator");
-  RETURN_IF_ERROR(complete_driver(file.driver, r.driver, r.warnings));
-  RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
-  r.drive = drive_of(file, r.driver, r.compiled);
+status evaluate_on_grid(const std::vector<double>& grid, design_result& r) {
   r.points.clear();
   for (double f : grid) {
     r.points.push_back(evaluate_design(*r.compiled.network, r.drive, f));
     // A network whose every number is finite can still be solved beyond
     // what a double holds when its values are far from any loudspeaker's.
     const design_point& p = r.points.back();
+    const double spl = r.drive.radiators.empty() ? 0 : p.spl;
     for (const auto& [name, value] :
-         {std::pair<const char*, double>{"SPL", p.spl}, {"phase", p.phase}, {"group delay", p.group_delay_ms},
+         {std::pair<const char*, double>{"SPL", spl}, {"phase", p.phase}, {"group delay", p.group_delay_ms},
           {"excursion", p.excursion_mm}, {"impedance", std::abs(p.impedance)}, {"port velocity", p.port_velocity},
-          {"radiator excursion", p.radiator_excursion_mm}})
+          {"radiator excursion", p.radiator_excursion_mm}, {"chamber pressure", std::abs(p.chamber_pressure)}})
       if (!std::isfinite(value))
         return status::error(message("the design's %s at %g Hz overflows: expected values a loudspeaker has (see "
                                      "the warnings on the datasheet's figures)",
                                      name, f));
   }
+  return status::success();
+}
+
+status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r, int per_bandwidth) {
+  if (!file.enclosure.given)
+    return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle | passive_radiator");
+  if (file.source.volume_velocity)
+    r.driver = flow_source_piston();
+  else
+    RETURN_IF_ERROR(complete_driver(file.driver, r.driver, r.warnings));
+  RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
+  r.drive = drive_of(file, r.driver, r.compiled);
+  if (r.drive.branches)
+    RETURN_IF_ERROR(compute_branch_response(file, grid, per_bandwidth, r));
+  else
+    RETURN_IF_ERROR(evaluate_on_grid(grid, r));
   r.summary = summarise(file, r.driver, r.compiled, r.drive, r.points);
+  if (r.drive.branches) add_branch_summary(file, r, r.summary);
   return status::success();
 }
 
@@ -189,11 +209,16 @@ status work_out(const design_options& o, const std::string& where, const std::st
 // With --transient, the worked-out design driven in time, and its lines.
 status drive_in_time(const design_options& o, const std::string& where, compared_design& c) {
   if (!o.transient) return status::success();
+  if (c.file.source.volume_velocity)
+    return status::error(where + ": --transient drives the design through its voice coil: a volume-velocity source "
+                                 "has none");
   design_result& r = c.result;
   const status computed_transient = compute_transient(r, o.signal, o.duration, c.transient);
   if (!computed_transient.ok()) return status::error(where + ": " + computed_transient.message);
   c.has_transient = true;
   std::printf("transient: %s\n", describe_signal(o.signal, c.file.voltage).c_str());
+  if (!c.file.resonators.empty() || c.file.model.given)
+    std::printf("transient: ducts and resonators are lumped here, each resonator's chamber closed\n");
   for (const std::string& line : transient_summary(r, o.signal, c.transient))
     std::printf("transient: %s\n", line.c_str());
   return status::success();
