@@ -198,7 +198,8 @@ namespace {
 status work_out(const design_options& o, const std::string& where, const std::string& heading,
                 const reporter& report, compared_design& c) {
   design_result& r = c.result;
-  const status computed = compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
+  const status computed =
+      compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r, o.refine_per_bandwidth);
   for (const std::string& w : r.warnings) report.warning(where + ": " + w);
   if (!computed.ok()) return status::error(where + ": " + computed.message);
   std::printf("%s\n", heading.c_str());
