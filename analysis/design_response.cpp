@@ -32,7 +32,7 @@ design_point evaluate_flow(const model_state& s, const design_drive& drive, doub
     d.phase = degrees(d.radiated_pressure / p.drive);
     d.group_delay_ms = -(dU / U).imag() * 1000;
   }
-  if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak;
+  if (drive.port >= 0) d.port_velocity = std::abs(p.X_out[drive.port]) * p.w * peak;
   if (drive.passive >= 0) d.radiator_excursion_mm = std::abs(p.X[drive.passive]) * peak * 1000;
   d.max_voltage = std::numeric_limits<double>::infinity();
   add_branch_figures(s, drive, p, 1, d);
@@ -60,7 +60,7 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   d.group_delay_ms = (-(dU / U).imag() - highpass_phase_slope(drive.highpass, p.w)) * 1000;
   d.excursion_unfiltered_mm = std::abs(p.X[0]) * peak * 1000;
   d.excursion_mm = d.excursion_unfiltered_mm * h;
-  if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak * h;
+  if (drive.port >= 0) d.port_velocity = std::abs(p.X_out[drive.port]) * p.w * peak * h;
   if (drive.passive >= 0) d.radiator_excursion_mm = std::abs(p.X[drive.passive]) * peak * 1000 * h;
   d.impedance = p.drive / p.current;
 

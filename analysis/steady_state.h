@@ -18,6 +18,9 @@ struct steady_point {
   double w = 0;             // rad/s
   std::vector<complex> X;   // displacement amplitudes: peak for the force, rms with a coil, m
   std::vector<complex> dX;  // dX/dw, m s
+  // At a duct's far end, the mouth it radiates from: X itself but for a
+  // duct solved as a line, whose flow differs from end to end.
+  std::vector<complex> X_out, dX_out;
   bool coil = false;        // driven by a voice coil
   complex drive;            // the force phasor -i b, or the voltage V
   complex current;          // with a coil, A (rms)

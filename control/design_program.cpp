@@ -12,6 +12,7 @@
 #include "control/design_files.h"
 #include "control/design_summary.h"
 #include "control/design_alignments.h"
+#include "control/design_ducts.h"
 #include "control/design_resonators.h"
 #include "control/design_compare.h"
 #include "control/design_transient.h"
@@ -181,6 +182,7 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
   else
     RETURN_IF_ERROR(complete_driver(file.driver, r.driver, r.warnings));
   RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
+  if (has_branch_tables(file)) apply_duct_model(file, grid.empty() ? 0 : grid.back(), r.compiled, r.warnings);
   r.drive = drive_of(file, r.driver, r.compiled);
   if (r.drive.branches)
     RETURN_IF_ERROR(compute_branch_response(file, grid, per_bandwidth, r));

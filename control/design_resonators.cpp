@@ -4,6 +4,8 @@
 #include <cmath>
 #include <functional>
 
+#include "analysis/duct_line.h"
+#include "control/design_ducts.h"
 #include "util/message.h"
 
 driver_parameters flow_source_piston() {
@@ -121,11 +123,12 @@ resonator_search search_resonator(const il_probe& probe, const resonator_shape& 
   return s;
 }
 
-status compile_reference(const design_file& file, const design_result& r, reference_design& ref) {
+status compile_reference(const design_file& file, double grid_top, const design_result& r, reference_design& ref) {
   design_file without = file;
   without.resonators.clear();
   std::vector<std::string> ignored;
   RETURN_IF_ERROR(compile_design(without, r.driver, ref.compiled, ignored));
+  apply_duct_model(without, grid_top, ref.compiled, ignored);
   ref.drive = r.drive;
   ref.drive.resonators.clear();
   return status::success();
@@ -141,7 +144,7 @@ status compute_branch_response(const design_file& file, const std::vector<double
   RETURN_IF_ERROR(evaluate_on_grid(refined_grid(grid, centres, per_bandwidth), r));
   if (shapes.empty()) return status::success();
   reference_design ref;
-  RETURN_IF_ERROR(compile_reference(file, r, ref));
+  RETURN_IF_ERROR(compile_reference(file, grid.empty() ? 0 : grid.back(), r, ref));
   const il_probe probe{r, ref, !r.drive.radiators.empty()};
   const double chamber = r.compiled.network->V[0];
   r.searches.clear();
@@ -155,16 +158,53 @@ status compute_branch_response(const design_file& file, const std::vector<double
   return status::success();
 }
 
+namespace {
+
+// The first maximum of the port's velocity above 3 fb on the grid, closed
+// in on by a golden-section search; false when the grid has none.
+bool port_pipe_resonance(const design_result& r, double& frequency, double& velocity) {
+  const double fb = r.compiled.port_shape.tuning;
+  const std::vector<design_point>& p = r.points;
+  for (std::size_t i = 1; i + 1 < p.size(); ++i) {
+    if (p[i].frequency <= 3 * fb) continue;
+    if (p[i].port_velocity > p[i - 1].port_velocity && p[i].port_velocity >= p[i + 1].port_velocity) {
+      const auto v = [&](double f) { return evaluate_design(*r.compiled.network, r.drive, f).port_velocity; };
+      frequency = golden_maximum(v, p[i - 1].frequency, p[i + 1].frequency);
+      velocity = v(frequency);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void add_branch_summary(const design_file& file, const design_result& r, design_summary& s) {
   const air_properties& air = r.compiled.air;
   s.rows.push_back({"air_temperature", air.temperature - celsius_zero, "C"});
   s.rows.push_back({"air_c", air.speed(), "m/s"});
   s.rows.push_back({"air_rho", air.density, "kg/m3"});
-  (void)file;
+  const model_state& net = *r.compiled.network;
+  if (r.compiled.port >= 0 && net.line_length[r.compiled.port] > 0) {
+    double f = 0, v = 0;
+    if (port_pipe_resonance(r, f, v)) {
+      s.rows.push_back({"port_pipe_resonance_1", f, "Hz"});
+      s.rows.push_back({"port_pipe_resonance_1_velocity", v, "m/s"});
+    } else {
+      s.notes.push_back("port_pipe_resonance_1: the port's velocity has no maximum above 3 fb on the grid");
+    }
+  }
+  if (file.model.ducts != duct_model::lumped)
+    s.notes.push_back("ducts solved as lines in the steady state; chambers lumped, transients lumped");
+  // A neck solved as a line tunes where its line does.
+  const std::vector<duct_check> checks = check_ducts(r.compiled, 0);
   for (std::size_t i = 0; i < r.compiled.resonators.size(); ++i) {
     const resonator_shape& g = r.compiled.resonators[i];
     const std::string n = std::to_string(i + 1);
-    s.rows.push_back({"resonator_" + n + "_fr", g.tuning, "Hz"});
+    double fr = g.tuning;
+    for (const duct_check& d : checks)
+      if (d.element == g.element && net.line_length[g.element] > 0) fr = d.line_tuning;
+    s.rows.push_back({"resonator_" + n + "_fr", fr, "Hz"});
     s.rows.push_back({"resonator_" + n + "_Q", g.q, ""});
     s.rows.push_back({"resonator_" + n + "_neck_effective_length",
                       (g.quarter_wave ? 2 * g.effective_length : g.effective_length) * 1e3, "mm"});
