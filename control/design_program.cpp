@@ -212,9 +212,6 @@ status work_out(const design_options& o, const std::string& where, const std::st
 // With --transient, the worked-out design driven in time, and its lines.
 status drive_in_time(const design_options& o, const std::string& where, compared_design& c) {
   if (!o.transient) return status::success();
-  if (c.file.source.volume_velocity)
-    return status::error(where + ": --transient drives the design through its voice coil: a volume-velocity source "
-                                 "has none");
   design_result& r = c.result;
   const status computed_transient = compute_transient(r, o.signal, o.duration, c.transient);
   if (!computed_transient.ok()) return status::error(where + ": " + computed_transient.message);
@@ -227,10 +224,18 @@ status drive_in_time(const design_options& o, const std::string& where, compared
   return status::success();
 }
 
+// Before anything is written: a transient needs the coil.
+status check_transient(const design_options& o, const std::string& where, const design_file& file) {
+  if (!o.transient || !file.source.volume_velocity) return status::success();
+  return status::error(where + ": --transient drives the design through its voice coil: a volume-velocity source "
+                               "has none");
+}
+
 // One design file, from reading it to its own files.
 status run_one_design(const design_options& o, const std::string& path, const std::string& plot,
                       const reporter& report, compared_design& c) {
   RETURN_IF_ERROR(read_design_file(path, c.file));
+  RETURN_IF_ERROR(check_transient(o, path, c.file));
   if (!o.emit_dir.empty()) RETURN_IF_ERROR(check_emittable(c.file));
   c.label = c.file.name;
   RETURN_IF_ERROR(work_out(o, path, title_of(c.file), report, c));
@@ -256,6 +261,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
   RETURN_IF_ERROR(parse_variation(o.vary, v));
   design_file base;
   RETURN_IF_ERROR(read_design_file(o.design_path, base));
+  RETURN_IF_ERROR(check_transient(o, o.design_path, base));
   heading = base.name + ": " + v.key + " from " + v.shown.front() + " to " + v.shown.back();
   for (std::size_t k = 0; k < v.values.size(); ++k) {
     compared_design c;

@@ -2,10 +2,13 @@
 // by hand: the Helmholtz tuning with its end corrections, an ideal gas's c
 // and rho, a side branch's insertion loss on a chamber driven by a flow,
 // and the chamber's and cavity's joint resonance.
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "control/design_files.h"
 #include "control/design_resonators.h"
+#include "design/resonator_file.h"
 #include "design_test_support.h"
 #include "test_support.h"
 
@@ -50,6 +53,61 @@ TEST(DesignResonators, IdealGasAtThreeTemperatures) {
   EXPECT_DOUBLE_EQ(reference.density, 1.2);
   EXPECT_DOUBLE_EQ(reference.speed(), c_reference);
   EXPECT_NEAR(reference.temperature - 273.15, 20.93, 0.005);
+}
+
+// Sutherland's law: 1.81e-5 Pa s at 20 C, 1.713e-5 at 0 C (textbooks:
+// 1.716e-5); Kirchhoff's attenuation in a 50 mm tube at 120 Hz, 20 C, by
+// hand: sqrt(w nu / 2) (1 + 0.4 / sqrt(0.71)) / (a c) = 0.0129375 per metre.
+TEST(DesignResonators, WallLossesOfAirInATube) {
+  EXPECT_NEAR(air_viscosity(293.15), 1.81e-5, 1e-12);
+  EXPECT_NEAR(air_viscosity(273.15), 1.716e-5, 0.005e-5);
+  const air_properties air = air_at(293.15, 101325);
+  EXPECT_NEAR(viscothermal_attenuation(2 * M_PI * 120, 0.025, air), 0.0129375, 1e-6);
+  // The resonator's Q from those losses: k Leff / (2 alpha L) at its tuning.
+  const design_result r = compute(flow_design(trap + "losses = \"viscothermal\"\n", "[air]\ntemperature = \"20 C\"\n"),
+                                  log_grid(20, 400, 12));
+  const double fr = summary_value(r.summary, "resonator_1_fr"), w = 2 * M_PI * fr;
+  const double q = w / air.speed() * 0.0815 / (2 * 0.0129375 * std::sqrt(fr / 120) * 0.039);
+  EXPECT_NEAR(summary_value(r.summary, "resonator_1_Q"), q, 1e-4 * q);
+}
+
+// The chamber compresses adiabatically: p = 1.4 P Sd x / Vb behind the
+// cone of a closed box; a flow-driven resonator's neck carries p / Ra at
+// fr, Ra = w0 rho Leff / (Q S).
+TEST(DesignResonators, ChamberAndNeckFollowTheirLaws) {
+  const std::string closed = read_file(EXAMPLES_DIR "/designs/woofer_closed.toml");
+  const design_result box = compute(closed + "[air]\npressure = \"90 kPa\"\n", {30, 100, 300});
+  for (const design_point& p : box.points) {
+    const double rms_x = p.excursion_mm * 1e-3 / std::sqrt(2.0);
+    EXPECT_NEAR(std::abs(p.chamber_pressure), 1.4 * 90e3 * 220e-4 * rms_x / 30e-3, 1e-9 * std::abs(p.chamber_pressure));
+  }
+  const design_result trap29 = compute(flow_design(trap + "Q = 29\n"), log_grid(20, 400, 12));
+  const double fr = summary_value(trap29.summary, "resonator_1_fr");
+  const design_result at = compute(flow_design(trap + "Q = 29\n"), {fr});
+  const design_point& p = nearest(at, fr);
+  const double area = M_PI * 0.025 * 0.025, ra = 2 * M_PI * fr * 1.2 * 0.0815 / (29 * area);
+  EXPECT_NEAR(p.resonator_velocity[0], std::sqrt(2.0) * std::abs(p.chamber_pressure) / ra / area, 1e-3 * p.resonator_velocity[0]);
+}
+
+TEST(DesignResonators, FlowUnits) {
+  const struct {
+    const char* text;
+    double si;
+  } cases[] = {{"1 l/s", 1e-3}, {"2.5 L/s", 2.5e-3}, {"0.001 m3/s", 1e-3}, {"250 cm3/s", 250e-6}};
+  for (const auto& k : cases) {
+    double si = 0;
+    EXPECT_EQ(parse_volume_velocity(k.text, si).message, "") << k.text;
+    EXPECT_NEAR(si, k.si, 1e-15) << k.text;
+  }
+  double si = 0;
+  for (const char* bad : {"1", "1 l", "-1 l/s", "0 l/s", "nan l/s"}) EXPECT_FALSE(parse_volume_velocity(bad, si).ok()) << bad;
+  double kelvin = 0, pascal = 0;
+  EXPECT_TRUE(parse_temperature("-40 C", kelvin).ok());
+  EXPECT_DOUBLE_EQ(kelvin, 233.15);
+  EXPECT_TRUE(parse_pressure("1013.25 hPa", pascal).ok());
+  EXPECT_DOUBLE_EQ(pascal, 101325);
+  EXPECT_FALSE(parse_temperature("0 K", kelvin).ok());
+  EXPECT_FALSE(parse_pressure("1 atm", pascal).ok());
 }
 
 // fr = c / (2 pi) sqrt(S / (V Leff)), Leff = L + 0.85 r or 0.61 r per end.
@@ -188,6 +246,10 @@ TEST(DesignResonators, BadInput) {
       {baffle + "[[resonator]]\n" + trap + "Q = 29\n", "[[resonator]] on a baffle"},
       {"[source]\ntype = \"volume_velocity\"\n[enclosure]\ntype = \"closed\"\nVb = \"4 l\"\n",
        "source.volume_velocity is missing"},
+      {flow_design(trap + "Q = 29\n") + "[driver]\nfs = \"28 Hz\"\n",
+       "[source] and [driver] both given"},
+      {"[source]\ntype = \"volume_velocity\"\nvolume_velocity = \"1 l/s\"\n[enclosure]\ntype = \"baffle\"\n",
+       "[source] volume_velocity drives the main chamber: a baffle has none"},
   };
   for (const auto& k : cases) {
     design_file file;
@@ -208,11 +270,43 @@ TEST(DesignResonators, ParameterFileRefusesWhatItCannotHold) {
       {flow_design(trap + "Q = 29\n"), "a volume-velocity source cannot be written"},
       {read_file(EXAMPLES_DIR "/designs/woofer_closed.toml") + "[[resonator]]\n" + trap + "Q = 29\n",
        "closed side chamber cannot be written"},
+      {read_file(EXAMPLES_DIR "/designs/woofer_vented.toml") + "[model]\nducts = \"auto\"\n",
+       "distributed ducts cannot be written"},
   };
   for (const auto& k : cases) {
     design_file file;
     ASSERT_EQ(parse_design_text(k.text, "d.toml", file).message, "");
     EXPECT_NE(check_emittable(file).message.find(k.error), std::string::npos) << k.error;
+  }
+}
+
+// The shipped trap as a user runs it: its figures, and one line with
+// nothing written for what it cannot do.
+TEST(DesignResonators, ShippedTrapFromTheCommandLine) {
+  if (std::string(ACOUSTIC_DESIGN_PATH).empty()) GTEST_SKIP();
+  const std::string program = "'" ACOUSTIC_DESIGN_PATH "' " EXAMPLES_DIR "/designs/chamber_trap.toml --out out";
+  scratch_dir dir;
+  const program_run r = run_in(dir.path(), program, "");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  const std::string summary = read_file(dir.file("out/chamber_trap_summary.csv"));
+  for (const char* row : {"resonator_1_fr,120.102,Hz\n", "resonator_1_Q,29,\n",
+                          "resonator_1_neck_effective_length,81.5,mm\n", "notch_1_frequency,119.536,Hz\n"})
+    EXPECT_NE(summary.find(row), std::string::npos) << row;
+  const struct {
+    const char* options;
+    const char* error;
+  } refused[] = {
+      {" --transient step", "--transient drives the design through its voice coil: a volume-velocity source has none"},
+      {" --emit-parameters p", "--emit-parameters: a volume-velocity source cannot be written"},
+      {" --refine 0", "option --refine is \"0\": expected a whole number of rows per bandwidth from 1 to 1000"},
+  };
+  for (const auto& k : refused) {
+    scratch_dir empty;
+    const program_run bad = run_in(empty.path(), program + k.options, "");
+    EXPECT_EQ(bad.exit_code, 1) << k.options;
+    EXPECT_NE(bad.err.find(k.error), std::string::npos) << bad.err;
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+    EXPECT_FALSE(std::ifstream(empty.file("out/chamber_trap.csv")).good()) << k.options;
   }
 }
 
