@@ -114,4 +114,47 @@ TEST(DuctLine, ShippedVentedBoxAsALineStaysNearItsLumpedSelf) {
   EXPECT_TRUE(compute(woofer).warnings.empty());
 }
 
+// "auto" makes a line of exactly the ducts the warning names: the port's
+// pipe resonance (667 Hz) lies below a 1 kHz grid's top, above 400 Hz.
+TEST(DuctLine, AutoChoosesTheDuctsTheWarningNames) {
+  const std::string woofer = read_file(EXAMPLES_DIR "/designs/woofer_vented.toml") + "[model]\nducts = \"auto\"\n";
+  const struct {
+    double top;
+    bool line;
+  } cases[] = {{1000, true}, {400, false}};
+  for (const auto& k : cases) {
+    const design_result r = compute(woofer, log_grid(10, k.top, 12));
+    EXPECT_EQ(r.compiled.network->line_length[r.compiled.port] > 0, k.line) << k.top;
+    EXPECT_TRUE(r.warnings.empty()) << k.top;
+  }
+  const std::string trap =
+      "[source]\ntype = \"volume_velocity\"\nvolume_velocity = \"1 l/s\"\n[enclosure]\ntype = \"closed\"\n"
+      "Vb = \"40 l\"\n[[resonator]]\nname = \"trap\"\nvolume = \"5 l\"\nneck_diameter = \"50 mm\"\n"
+      "neck_length = \"39 mm\"\nQ = 29\n";
+  // The neck's own air lowers the tuning by more than fr / (8 Q) = 0.52 Hz.
+  const design_result lumped = compute(trap, log_grid(10, 400, 12));
+  ASSERT_EQ(lumped.warnings.size(), 1u);
+  EXPECT_EQ(lumped.warnings[0].substr(0, 50), "trap: the line tunes to 119.46 Hz, not 120.10 Hz; ");
+  // At Q 2 the same departure lies within the bandwidth.
+  std::string broad = trap;
+  broad.replace(broad.find("Q = 29"), 6, "Q = 2");
+  EXPECT_TRUE(compute(broad, log_grid(10, 400, 12)).warnings.empty());
+}
+
+// A flow into a lossless plenum with an outlet: the outlet carries
+// U / (1 - (f / fb)^2) and radiates rho w |U_port| / (2 pi r).
+TEST(DuctLine, PlenumOutletRadiatesTheHelmholtzFlow) {
+  const std::string text =
+      "[source]\ntype = \"volume_velocity\"\nvolume_velocity = \"1 l/s\"\n[enclosure]\ntype = \"vented\"\n"
+      "Vb = \"50 l\"\nport_area = \"240 cm2\"\nport_length = \"300 mm\"\nQl = \"inf\"\n";
+  const design_result r = compute(text, {10, 20, 60, 150});
+  const double fb = summary_value(r.summary, "fb");
+  for (const design_point& p : r.points) {
+    const double w = 2 * M_PI * p.frequency, port = 1e-3 / std::fabs(1 - std::pow(p.frequency / fb, 2));
+    const double pressure = 1.2 * w * port / (2 * M_PI);
+    EXPECT_NEAR(p.spl, 20 * std::log10(pressure / 20e-6), 1e-4) << p.frequency;
+    EXPECT_NEAR(p.port_velocity, std::sqrt(2.0) * port / 240e-4, 1e-6 * p.port_velocity) << p.frequency;
+  }
+}
+
 }  // namespace
