@@ -50,7 +50,8 @@ design_drive drive_of(const design_file& file, const driver_parameters& d, const
   drive.limits.xmax = d.xmax;
   drive.limits.port_velocity = c.port >= 0 ? file.port_velocity_limit : 0;
   drive.limits.power = d.pe;
-  drive.highpass = file.highpass;
+  // A flow is given as it enters the chamber: no amplifier, no high-pass.
+  drive.highpass = c.flow > 0 ? highpass_filter{} : file.highpass;
   return drive;
 }
 

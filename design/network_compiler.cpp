@@ -203,9 +203,12 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
   const enclosure_type t = e.type;
   const bool ported = t == enclosure_type::vented || t == enclosure_type::bandpass4;
   const double vb = e.Vb.value;
+  // A loudspeaker's ranges say nothing of a chamber a flow drives.
+  std::vector<std::string> ignored;
+  std::vector<std::string>& ranges = out.flow > 0 ? ignored : warnings;
   if (e.Vb.given) {
     const std::string w = range_warning("enclosure.Vb", vb, "l", 0.05, 10000);
-    if (!w.empty()) warnings.push_back(w);
+    if (!w.empty()) ranges.push_back(w);
   }
   double suspension = 1 / d.cms;
   if (t == enclosure_type::bandpass4) suspension += air.bulk_modulus * d.sd * d.sd / e.Vr.value;
@@ -219,7 +222,7 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
   // A flow source radiates nothing itself.
   if (t != enclosure_type::bandpass4 && out.flow == 0) out.radiators.push_back({0, -1});
   if (ported) {
-    RETURN_IF_ERROR(shape_port(e, vb, air, out.port_shape, warnings));
+    RETURN_IF_ERROR(shape_port(e, vb, air, out.port_shape, ranges));
     out.port = 1;
     s.A[1] = out.port_shape.area * 1e4;
     s.L[1] = out.port_shape.effective_length * 1e3;
