@@ -149,7 +149,9 @@ TEST(DesignResonators, InsertionLossOnAFlowDrivenChamber) {
     const double fr = summary_value(r.summary, "resonator_1_fr");
     const design_result at_fr = compute(flow_design(trap + "Q = " + std::to_string(k.q) + "\n"), {fr});
     EXPECT_NEAR(nearest(at_fr, fr).il_chamber, k.il_at_fr, 0.01) << k.q;
-    if (k.q < 1e3) EXPECT_NEAR(nearest(at_fr, fr).il_chamber, 10 * std::log10(1 + std::pow(k.q * 5 / 40, 2)), 0.005);
+    if (k.q < 1e3) {
+      EXPECT_NEAR(nearest(at_fr, fr).il_chamber, 10 * std::log10(1 + std::pow(k.q * 5 / 40, 2)), 0.005);
+    }
     if (k.q >= 145) {
       const double peak = fr * std::sqrt(1 + 5.0 / 40);
       EXPECT_NEAR(summary_value(r.summary, "peak_1_frequency"), peak, 2e-4 * peak) << k.q;
