@@ -92,8 +92,10 @@ double golden_maximum(const std::function<double(double)>& g, double a, double b
 // Scans [from, to] in steps of `step` for the best of `sign` x IL, then
 // closes in between the neighbours of the best row.
 double bracketed_extremum(const il_probe& probe, double from, double to, double step, double sign) {
+  // At most 20000 rows, whatever the Q and the volumes.
+  const double rows = std::min(20000.0, std::floor((to - from) / step));
   std::vector<double> f;
-  for (double x = from; x <= to; x += step) f.push_back(x);
+  for (int k = 0; k <= rows; ++k) f.push_back(from + k * (to - from) / std::max(rows, 1.0));
   std::size_t best = 0;
   double best_value = -INFINITY;
   for (std::size_t i = 0; i < f.size(); ++i) {
@@ -149,6 +151,7 @@ status compute_branch_response(const design_file& file, const std::vector<double
   const double chamber = r.compiled.network->V[0];
   r.searches.clear();
   for (const resonator_shape& s : shapes) {
+    if (!std::isfinite(s.tuning) || !(s.tuning > 0)) return status::error(s.label + ": its tuning overflows");
     r.searches.push_back(search_resonator(probe, s, chamber));
     centres.push_back({r.searches.back().notch_frequency, s.q});
     centres.push_back({r.searches.back().peak_frequency, s.q});
