@@ -16,66 +16,41 @@ status ensure_folder(const std::string& dir) {
   return status::error(message("cannot create the folder %s: %s", dir.c_str(), std::strerror(errno)));
 }
 
-branch_columns branch_columns_of(const design_drive& drive, int resonators) {
-  branch_columns b;
-  b.shown = resonators > 0 || drive.flow > 0;
-  b.coil = !(drive.flow > 0);
-  b.radiates = !drive.radiators.empty();
-  b.resonators = resonators;
-  return b;
-}
-
-namespace {
-
-void put_values(text_file& out, std::initializer_list<double> values) {
-  for (double v : values) {
-    out.put(',');
-    out.put_fixed(v);
-  }
-}
-
-// The chamber and the resonators' block, after the loudspeaker's numeric
-// columns.
-void put_branch_header(text_file& out, const branch_columns& b) {
-  out.put(",chamber_pressure[dB]");
-  if (b.resonators > 0) {
-    if (b.radiates) out.put(",IL[dB]");
-    out.put(",IL_chamber[dB]");
-  }
-  for (int i = 1; i <= b.resonators; ++i) out.put(message(",resonator_%d_velocity[m/s]", i));
-}
-
-void put_branch_values(text_file& out, const design_point& p, const branch_columns& b) {
-  put_values(out, {20 * std::log10(std::abs(p.chamber_pressure) / 20e-6)});
-  if (b.resonators > 0) {
-    if (b.radiates) put_values(out, {p.il});
-    put_values(out, {p.il_chamber});
-  }
-  for (int i = 0; i < b.resonators; ++i) put_values(out, {p.resonator_velocity[i]});
-}
-
-}  // namespace
-
 status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
                             bool filtered, bool radiator, const branch_columns& branches) {
+  if (!branches.coil) return write_flow_table(path, points, port, radiator, branches);
   text_file out;
   RETURN_IF_ERROR(out.open(path));
-  out.put("frequency[Hz]");
-  if (branches.radiates) out.put(",SPL[dB],phase[deg],group_delay[ms]");
-  if (branches.coil) out.put(",excursion[mm],impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V]");
+  out.put("frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
+          "max_SPL[dB],max_voltage[V]");
   if (port) out.put(",port_velocity[m/s]");
   if (radiator) out.put(",radiator_excursion[mm]");
-  if (filtered) out.put(",SPL_unfiltered[dB],excursion_unfiltered[mm]");
+  out.put(filtered ? ",SPL_unfiltered[dB],excursion_unfiltered[mm]" : "");
+  // The chamber's and the resonators' block closes the numeric columns.
   if (branches.shown) put_branch_header(out, branches);
   out.put('\n');
   for (const design_point& p : points) {
     out.put_fixed(p.frequency);
-    if (branches.radiates) put_values(out, {p.spl, p.phase, p.group_delay_ms});
-    if (branches.coil)
-      put_values(out, {p.excursion_mm, std::abs(p.impedance), degrees(p.impedance), p.max_spl, p.max_voltage});
-    if (port) put_values(out, {p.port_velocity});
-    if (radiator) put_values(out, {p.radiator_excursion_mm});
-    if (filtered) put_values(out, {p.spl_unfiltered, p.excursion_unfiltered_mm});
+    for (double v : {p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance), degrees(p.impedance),
+                     p.max_spl,
+                     p.max_voltage}) {
+      out.put(',');
+      out.put_fixed(v);
+    }
+    if (port) {
+      out.put(',');
+      out.put_fixed(p.port_velocity);
+    }
+    if (radiator) {
+      out.put(',');
+      out.put_fixed(p.radiator_excursion_mm);
+    }
+    if (filtered) {
+      out.put(',');
+      out.put_fixed(p.spl_unfiltered);
+      out.put(',');
+      out.put_fixed(p.excursion_unfiltered_mm);
+    }
     if (branches.shown) put_branch_values(out, p, branches);
     out.put('\n');
   }

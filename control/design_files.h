@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/design_response.h"
+#include "control/branch_columns.h"
 #include "control/design_summary.h"
 #include "design/network_compiler.h"
 #include "util/status.h"
@@ -13,22 +14,10 @@
 // Creates the folder unless it exists.
 status ensure_folder(const std::string& dir);
 
-// The columns of a design with resonators or a flow source: a flow
-// source has no coil's columns, and SPL, phase and group delay only when
-// something radiates; chamber_pressure[dB], IL[dB] (radiated, where
-// something radiates), IL_chamber[dB] and resonator_i_velocity[m/s]
-// follow the loudspeaker's numeric columns.
-struct branch_columns {
-  bool shown = false;
-  bool coil = true;
-  bool radiates = true;
-  int resonators = 0;
-};
-branch_columns branch_columns_of(const design_drive& drive, int resonators);
-
 // frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],
 // impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V] and
-// port_velocity[m/s] with a port; every number as "%f".
+// port_velocity[m/s] with a port; every number as "%f". A design with
+// resonators or a flow source: see branch_columns.
 status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
                             bool filtered = false, bool radiator = false, const branch_columns& branches = {});
 
