@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <tuple>
 
 #include "control/design_files.h"
 #include "control/design_resonators.h"
@@ -174,6 +175,31 @@ TEST(DesignResonators, ChamberPressureOfAFlow) {
     const double pressure = 1.4 * 101300 * 1e-3 / (2 * M_PI * p.frequency * 0.04);
     EXPECT_NEAR(20 * std::log10(std::abs(p.chamber_pressure) / 20e-6), 20 * std::log10(pressure / 20e-6), 1e-5)
         << p.frequency;
+  }
+}
+
+// Two resonators keep their own figures and columns: each notch lies
+// within its own bandwidth, each neck moves most where it and the chamber
+// resonate together, fr sqrt(1 + Vr / V0) (a tube's Vr its first mode's,
+// (8 / pi^2) S (L + delta)); a tube tuned by fr is c / (4 fr) long
+// acoustically.
+TEST(DesignResonators, EachResonatorKeepsItsOwnFigures) {
+  const std::string text = flow_design(
+      "name = \"low\"\nvolume = \"5 l\"\nneck_diameter = \"50 mm\"\nfr = \"80 Hz\"\nQ = 20\n"
+      "[[resonator]]\ntype = \"quarter_wave\"\ndiameter = \"40 mm\"\nfr = \"200 Hz\"\nmouth = \"free\"\nQ = 40\n");
+  const design_result r = compute(text, log_grid(20, 400, 24));
+  EXPECT_NEAR(summary_value(r.summary, "resonator_1_fr"), 80, 1e-6);
+  EXPECT_NEAR(summary_value(r.summary, "resonator_2_fr"), 200, 1e-6);
+  EXPECT_NEAR(summary_value(r.summary, "resonator_2_neck_effective_length"), c_reference / (4 * 200) * 1e3, 1e-6);
+  const double tube = 8 / (M_PI * M_PI) * M_PI * 0.02 * 0.02 * c_reference / (4 * 200);
+  for (const auto& [n, fr, q, vr] : {std::tuple<int, double, double, double>{1, 80, 20, 5e-3}, {2, 200, 40, tube}}) {
+    const double notch = summary_value(r.summary, "notch_" + std::to_string(n) + "_frequency");
+    EXPECT_NEAR(notch, fr, fr / q) << n;
+    EXPECT_GT(summary_value(r.summary, "peak_" + std::to_string(n) + "_frequency"), notch) << n;
+    const design_point* fastest = &r.points.front();
+    for (const design_point& p : r.points)
+      if (p.resonator_velocity[n - 1] > fastest->resonator_velocity[n - 1]) fastest = &p;
+    EXPECT_NEAR(fastest->frequency, fr * std::sqrt(1 + vr / 40e-3), fr / (2 * q)) << n;
   }
 }
 
