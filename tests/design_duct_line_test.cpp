@@ -91,6 +91,22 @@ TEST(DuctLine, QuarterWaveTubeNotchesAtOddQuarterWavelengths) {
   }
 }
 
+// A closed tube, a line with its Q spread along it, takes out at fr what
+// its first mode would: 10 log10(1 + (Q Vr / V0)^2), Vr = (8 / pi^2) S (L + delta).
+TEST(DuctLine, ClosedTubeLosesWhatItsFirstModeLoses) {
+  const std::string text =
+      "[source]\ntype = \"volume_velocity\"\nvolume_velocity = \"1 l/s\"\n[enclosure]\ntype = \"closed\"\n"
+      "Vb = \"10 l\"\n[[resonator]]\ntype = \"quarter_wave\"\ndiameter = \"100 mm\"\nfr = \"100 Hz\"\n"
+      "mouth = \"flanged\"\nQ = 40\n";
+  const design_result r = compute(text, {100});
+  const design_point* at = nullptr;
+  for (const design_point& p : r.points)
+    if (p.frequency == 100) at = &p;
+  ASSERT_NE(at, nullptr);
+  const double vr = 8 / (M_PI * M_PI) * M_PI * 0.05 * 0.05 * c_reference / 400;
+  EXPECT_NEAR(at->il_chamber, 10 * std::log10(1 + std::pow(40 * vr / 0.01, 2)), 0.02);
+}
+
 TEST(DuctLine, ShippedVentedBoxAsALineStaysNearItsLumpedSelf) {
   const std::string woofer = read_file(EXAMPLES_DIR "/designs/woofer_vented.toml");
   const design_result lumped = compute(woofer + "[model]\nducts = \"lumped\"\n");
