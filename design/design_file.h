@@ -55,7 +55,7 @@ struct resonator_sheet {
   given_value volume, neck_diameter, neck_area, neck_length, fr, Q;
   bool viscothermal = false;  // losses = "viscothermal" given
   int necks = 1;
-  port_ends ends = port_ends::flanged_flanged;  // a quarter-wave tube's mouth: flanged_free flanged, free_free free
+  port_ends ends = port_ends::flanged_flanged;  // a tube's mouth: flanged_flanged flanged, free_free free
 };
 
 // [source]: what drives the main chamber instead of the driver.
