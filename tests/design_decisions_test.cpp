@@ -113,7 +113,9 @@ TEST(DesignDecisions, SummaryNamesTheBindingLimit) {
   for (const summary_row& row : r.summary.rows)
     if (row.quantity == "lowest_max_SPL_limited_by") named = row.unit;
   for (const design_point& p : r.points)
-    if (p.frequency == f) EXPECT_EQ(named, limit_name(p.limited_by));
+    if (p.frequency == f) {
+      EXPECT_EQ(named, limit_name(p.limited_by));
+    }
   EXPECT_EQ(named, "port");
   EXPECT_EQ(summary_value(r.summary, "lowest_max_SPL_limited_by"), 2);
 }
@@ -182,7 +184,9 @@ TEST(DesignDecisions, RatedPowerSummary) {
   const design_point* last_over = nullptr;
   for (const design_point& p : r.points) {
     if (p.excursion_mm * scale > 6) last_over = &p;
-    if (p.frequency > below) EXPECT_LE(p.excursion_mm * scale, 6) << p.frequency;
+    if (p.frequency > below) {
+      EXPECT_LE(p.excursion_mm * scale, 6) << p.frequency;
+    }
   }
   ASSERT_NE(last_over, nullptr);
   EXPECT_LT(below / last_over->frequency, std::pow(2, 1.0 / 192));
