@@ -8,6 +8,8 @@
 #include <cmath>
 #include <map>
 
+#include "analysis/design_figures.h"
+#include "analysis/steady_state.h"
 #include "control/design_compare.h"
 #include "control/design_files.h"
 #include "control/design_program.h"
@@ -278,6 +280,9 @@ TEST(DesignDecisions, GroupDelayAtTheClosedBoxResonance) {
   const design_result r = compute(woofer + "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\n", {fc});
   const double expected_ms = 2 * qtc / (2 * M_PI * fc) * 1e3;
   EXPECT_NEAR(r.points[0].group_delay_ms, expected_ms, 5e-3 * expected_ms);
+  // acoustic_steady's design table, from the same network and coil.
+  const steady_point p = solve_steady_state(*r.compiled.network, fc, &r.drive.coil);
+  EXPECT_NEAR(design_figures(*r.compiled.network, p, r.drive.at).group_delay_ms, expected_ms, 5e-3 * expected_ms);
 }
 
 // --at prints the rows at exactly those frequencies: at a grid frequency
