@@ -113,7 +113,7 @@ status emit_parameters(const std::string& dir, const design_file& file, const dr
   // grows on a massless leak: the emitted box has none.
   design_file lossless = file;
   if (file.enclosure.type == enclosure_type::vented && (!file.enclosure.Ql.given || std::isfinite(file.enclosure.Ql.value))) {
-    lossless.enclosure.Ql = given_value{true, INFINITY};
+    lossless.enclosure.Ql = given_as(INFINITY, "");
     notes.push_back("parameters.txt leaves out the box's leak (Ql): acoustic_sim cannot step a massless resistance");
   }
   if (d.le > 0) notes.push_back("parameters.txt leaves out Le: the coil enters as its resistance alone");

@@ -122,6 +122,9 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   app.add_option("--align", o.align_path,
                  "DRIVER.toml: the closed and vented alignments of its driver, as NAME_alignments.csv");
   app.add_option("--write", o.write_dir, "with --align: write each alignment as a design file into this folder");
+  app.add_flag("--accept-unusual", o.accept_unusual,
+               "go on with a figure outside what loudspeakers have, or a datasheet contradicting itself by more than "
+               "20 %, as a warning (a ribbon tweeter, a plenum of 20 m3)");
   RETURN_IF_ERROR(parse_command_line(app, argc, argv, o.help));
   if (o.help) return status::success();
   if (!o.write_dir.empty() && o.align_path.empty()) return status::error("option --write needs --align: see --help");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <set>
 
 #include "analysis/design_response.h"
 #include "control/design_files.h"
@@ -19,6 +20,7 @@
 #include "design/design_file.h"
 #include "design/driver.h"
 #include "design/network_compiler.h"
+#include "design/plausibility.h"
 #include "util/child_process.h"
 #include "util/message.h"
 #include "util/output_set.h"
@@ -151,11 +153,11 @@ status write_transient_outputs(const design_options& o, const std::string& path,
 
 }  // namespace
 
-status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r) {
+status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r,
+                      bool accept_unusual) {
   if (!file.enclosure.given)
     return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle | passive_radiator");
-  RETURN_IF_ERROR(complete_driver(file.driver, r.driver, r.warnings));
-  RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
+  RETURN_IF_ERROR(check_design(file, accept_unusual, r.driver, r.compiled, r.warnings));
   r.drive = drive_of(file, r.driver, r.compiled);
   r.points.clear();
   for (double f : grid) {
@@ -179,12 +181,15 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
 namespace {
 
 // The design in c.file worked out and printed under `heading`; `where`
-// leads its warnings and errors.
+// leads its warnings and errors. A warning already in `shown` (a study's
+// earlier values) is not repeated.
 status work_out(const design_options& o, const std::string& where, const std::string& heading,
-                const reporter& report, compared_design& c) {
+                const reporter& report, compared_design& c, std::set<std::string>* shown = nullptr) {
   design_result& r = c.result;
-  const status computed = compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
-  for (const std::string& w : r.warnings) report.warning(where + ": " + w);
+  const status computed =
+      compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r, o.accept_unusual);
+  for (const std::string& w : r.warnings)
+    if (!shown || shown->insert(w).second) report.warning(where + ": " + w);
   if (!computed.ok()) return status::error(where + ": " + computed.message);
   std::string at;
   const status solved_at = rows_at(r, o.at, at);
@@ -244,6 +249,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
   design_file base;
   RETURN_IF_ERROR(read_design_file(o.design_path, base));
   heading = base.name + ": " + v.key + " from " + v.shown.front() + " to " + v.shown.back();
+  std::set<std::string> shown;
   for (std::size_t k = 0; k < v.values.size(); ++k) {
     compared_design c;
     c.file = base;
@@ -251,7 +257,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
     if (!set.ok()) return status::error(message("option --vary: %s", set.message.c_str()));
     c.label = v.labels[k];
     const std::string where = o.design_path + ": " + c.label;
-    RETURN_IF_ERROR(work_out(o, where, base.name + ": " + c.label, report, c));
+    RETURN_IF_ERROR(work_out(o, where, base.name + ": " + c.label, report, c, &shown));
     RETURN_IF_ERROR(drive_in_time(o, where, c));
     designs.push_back(std::move(c));
   }
@@ -260,7 +266,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
 }  // namespace
 
 status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
-  if (!o.align_path.empty()) return run_alignments(o);
+  if (!o.align_path.empty()) return run_alignments(o, report);
   std::vector<compared_design> designs;
   std::string heading;
   if (!o.vary.empty()) {
