@@ -29,7 +29,7 @@ struct driver_sheet {
   given_value sensitivity_drive;   // V, or W with drive_in_watts
   bool drive_in_watts = false;
   given_value Znom;                // ohm, the rated impedance
-  given_value volume;  // driver_volume: what the driver itself takes of the box
+  given_value volume;              // driver_volume: what the driver itself takes of the box
 };
 
 enum class enclosure_type { closed, vented, bandpass4, baffle, passive_radiator };

@@ -4,7 +4,6 @@
 // rounded; the tweeters' sheets give the moving mass rather than Vas.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
 #include "control/design_program.h"
@@ -55,12 +54,11 @@ std::string gated(const std::string& driver_lines) {
   design_result r;
   if (s.ok()) s = compute_design(file, {20, 200, 2000}, r);
   if (!s.ok()) return "error: " + s.message;
-  // The datasheet's warnings; a tweeter on a baffle driven at 20 Hz beyond
-  // its Xmax is the design's.
+  // A tweeter on a baffle at 20 Hz outruns its Xmax at 2.83 V: that is
+  // the drive's warning, not the datasheet's.
   std::string warnings;
   for (const std::string& w : r.warnings)
-    if (std::find(r.summary.warnings.begin(), r.summary.warnings.end(), w) == r.summary.warnings.end())
-      warnings += w + "\n";
+    if (w.rfind("the drive's ", 0) != 0) warnings += w + "\n";
   return warnings;
 }
 
