@@ -28,5 +28,4 @@ struct design_result {
 
 status compute_design(const design_file& file, const std::vector<double>& grid, design_result& out);
 
-// `plot` is the acoustic_plot script that draws the picture.
-status run_design_program(const design_options& options, const std::string& plot, const reporter& report);
+status run_design_program(const design_options& options, const reporter& report);

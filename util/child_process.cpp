@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 status run_quietly(const std::string& program, const std::vector<std::string>& args) {
@@ -34,6 +36,66 @@ status run_quietly(const std::string& program, const std::vector<std::string>& a
   if (pid < 0 || waitpid(pid, &raw, 0) < 0 || !WIFEXITED(raw) || WEXITSTATUS(raw) != 0) {
     while (!err.empty() && err.back() == '\n') err.pop_back();
     return status::error(err.empty() ? program + " failed" : err.substr(0, err.find('\n')));
+  }
+  return status::success();
+}
+
+status run_with_input(const std::string& program, const std::vector<std::string>& args, const std::string& input) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  int to_child[2], from_child[2];
+  if (pipe(to_child) != 0) return status::error("cannot start " + program);
+  if (pipe(from_child) != 0) {
+    close(to_child[0]);
+    close(to_child[1]);
+    return status::error("cannot start " + program);
+  }
+  std::fflush(stdout);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(to_child[0], 0);
+    dup2(from_child[1], 2);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0) dup2(null, 1);
+    close(to_child[1]);
+    close(from_child[0]);
+    execvp(program.c_str(), argv.data());
+    std::fprintf(stderr, "%s not found on the PATH\n", program.c_str());
+    _exit(127);
+  }
+  close(to_child[0]);
+  close(from_child[1]);
+  // A child that stops reading early must not kill this program.
+  struct sigaction ignore = {}, previous = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &ignore, &previous);
+  // The script is written while the errors are read, so that neither pipe
+  // fills: the errors are short, so they are read after the script.
+  std::size_t sent = 0;
+  while (pid > 0 && sent < input.size()) {
+    const ssize_t put = write(to_child[1], input.data() + sent, input.size() - sent);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;
+    sent += static_cast<std::size_t>(put);
+  }
+  close(to_child[1]);
+  std::string err;
+  char buffer[512];
+  ssize_t got;
+  while ((got = read(from_child[0], buffer, sizeof buffer)) > 0) err.append(buffer, static_cast<std::size_t>(got));
+  close(from_child[0]);
+  sigaction(SIGPIPE, &previous, nullptr);
+  int raw = 0;
+  if (pid < 0 || waitpid(pid, &raw, 0) < 0 || !WIFEXITED(raw) || WEXITSTATUS(raw) != 0) {
+    // gnuplot echoes the failing line and a caret before the reason: the
+    // last non-empty line says what went wrong.
+    while (!err.empty() && err.back() == '\n') err.pop_back();
+    const std::string last = err.substr(err.find_last_of('\n') == std::string::npos ? 0 : err.find_last_of('\n') + 1);
+    std::string reason = last;
+    while (!reason.empty() && reason.front() == ' ') reason.erase(reason.begin());
+    return status::error(reason.empty() ? program + " failed" : reason);
   }
   return status::success();
 }
