@@ -171,7 +171,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
       const std::size_t at = k == 0 ? n / inner : n % inner;
       const status set = set_design_value(c.file, v[k].key, v[k].values[at]);
       if (!set.ok()) return status::error(message("option --vary: %s", set.message.c_str()));
-      c.label += (k ? ", " : "") + v[k].labels[at];
+      c.label += (k ? "; " : "") + v[k].labels[at];
       c.values.push_back(v[k].numbers[at]);
     }
     c.title = base.name + ": " + c.label;

@@ -209,7 +209,7 @@ status write_run_outputs(const design_options& o, const std::vector<compared_des
       return written;
     }
   }
-  status drawn = status::error("");
+  status drawn = status::error("--no-picture");
   if (!o.no_picture) {
     std::vector<std::string> scripts, working;
     drawn = status::success();

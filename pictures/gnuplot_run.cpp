@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "util/child_process.h"
 
 const char* const gnuplot_missing =
@@ -12,6 +14,8 @@ status run_gnuplot(const std::vector<std::string>& scripts, const std::vector<st
   std::string script;
   for (const std::string& s : scripts) script += s;
   const status ran = run_with_input(gnuplot, {}, script);
+  if (!ran.ok())
+    for (const std::string& path : drawn) std::remove(path.c_str());
   if (!ran.ok()) {
     if (ran.message == gnuplot + " not found on the PATH") return status::error(gnuplot_missing);
     return status::error("gnuplot: " + ran.message);

@@ -10,7 +10,8 @@
 
 // Runs `gnuplot` (looked up on the PATH) on the scripts joined; each must
 // leave a non-empty file at the path given as `drawn[i]`. Fails with one
-// line: gnuplot missing, its error, or a picture it did not write.
+// line: gnuplot missing, its error, or a picture it did not write. A
+// failed run removes what it began to draw.
 status run_gnuplot(const std::vector<std::string>& scripts, const std::vector<std::string>& drawn,
                    const std::string& gnuplot = "gnuplot");
 

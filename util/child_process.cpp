@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <algorithm>
 #include <cstdio>
 
 status run_quietly(const std::string& program, const std::vector<std::string>& args) {
@@ -89,11 +90,22 @@ status run_with_input(const std::string& program, const std::vector<std::string>
   sigaction(SIGPIPE, &previous, nullptr);
   int raw = 0;
   if (pid < 0 || waitpid(pid, &raw, 0) < 0 || !WIFEXITED(raw) || WEXITSTATUS(raw) != 0) {
-    // gnuplot echoes the failing line and a caret before the reason: the
-    // last non-empty line says what went wrong.
-    while (!err.empty() && err.back() == '\n') err.pop_back();
-    const std::string last = err.substr(err.find_last_of('\n') == std::string::npos ? 0 : err.find_last_of('\n') + 1);
-    std::string reason = last;
+    // gnuplot echoes the failing line and a caret under the fault; the
+    // reason follows the caret. Otherwise the last line says it.
+    std::vector<std::string> lines;
+    for (std::size_t from = 0; from <= err.size();) {
+      const std::size_t end = std::min(err.find('\n', from), err.size());
+      lines.push_back(err.substr(from, end - from));
+      from = end + 1;
+    }
+    std::string reason;
+    for (std::size_t i = 0; i + 1 < lines.size() && reason.empty(); ++i)
+      if (lines[i].find('^') != std::string::npos && lines[i].find_first_not_of(" ^") == std::string::npos)
+        reason = lines[i + 1];
+    while (reason.empty() && !lines.empty()) {
+      reason = lines.back();
+      lines.pop_back();
+    }
     while (!reason.empty() && reason.front() == ' ') reason.erase(reason.begin());
     return status::error(reason.empty() ? program + " failed" : reason);
   }

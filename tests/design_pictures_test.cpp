@@ -1,0 +1,97 @@
+// acoustic_design's pictures as a user meets them: no gnuplot or a failing
+// one costs the pictures alone (one warning, the tables kept, no earlier
+// picture left), a run that fails midway writes nothing, and two --vary
+// options make a grid.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace {
+
+const std::string design_program = "'" ACOUSTIC_DESIGN_PATH "'";
+const std::string vented = EXAMPLES_DIR "/designs/woofer_vented.toml";
+
+bool have_gnuplot() { return std::system("gnuplot -e 'set terminal pngcairo' > /dev/null 2>&1") == 0; }
+
+TEST(DesignPictures, MissingOrFailingGnuplotKeepsTheTables) {
+  if (!have_gnuplot()) GTEST_SKIP() << "no gnuplot";
+  scratch_dir dir;
+  ASSERT_EQ(std::system(("mkdir -p '" + dir.file("fake") + "' '" + dir.file("empty") + "'").c_str()), 0);
+  // A real gnuplot told to draw on a terminal it does not have.
+  write_file(dir.file("fake/gnuplot"), std::string("#!/bin/sh\n{ echo 'set terminal no_such_terminal'; cat; } | PATH='") +
+                                           std::getenv("PATH") + "' gnuplot\n");
+  ASSERT_EQ(std::system(("chmod +x '" + dir.file("fake/gnuplot") + "'").c_str()), 0);
+  const struct {
+    const char* name;
+    std::string path;
+    std::string warning;
+  } cases[] = {
+      {"missing", dir.file("empty"),
+       "acoustic_design: warning: no pictures: gnuplot not found: expected gnuplot with the pngcairo terminal "
+       "(Debian: apt-get install gnuplot-nox)\n"},
+      {"bad terminal", dir.file("fake") + ":" + std::getenv("PATH"),
+       "acoustic_design: warning: no pictures: gnuplot: line 0: unknown or ambiguous terminal type; type just 'set "
+       "terminal' for a list\n"},
+  };
+  for (const auto& c : cases) {
+    write_file(dir.file("out/woofer_vented.png"), "an earlier picture");
+    write_file(dir.file("out/woofer_vented_transient.png"), "an earlier picture");
+    const program_run r = run_in(dir.path(), "PATH='" + c.path + "' " + design_program + " " + vented +
+                                                 " --out out --transient burst:32Hz:4",
+                                 "");
+    EXPECT_EQ(r.exit_code, 0) << c.name;
+    EXPECT_EQ(r.err, c.warning) << c.name;
+    EXPECT_TRUE(contains(r.out, "wrote out/woofer_vented.csv, out/woofer_vented_summary.csv\n")) << c.name;
+    EXPECT_TRUE(contains(r.out, "wrote out/woofer_vented_transient.csv\n")) << c.name;
+    EXPECT_EQ(split(read_file(dir.file("out/woofer_vented.csv"))).size(), 368u) << c.name;
+    for (const char* png : {"out/woofer_vented.png", "out/woofer_vented_transient.png", "out/woofer_vented.png.incomplete"})
+      EXPECT_FALSE(file_exists(dir.file(png))) << c.name << " " << png;
+  }
+  const program_run drawn = run_in(dir.path(), design_program + " " + vented + " --out out", "");
+  EXPECT_EQ(drawn.err, "");
+  EXPECT_EQ(read_file(dir.file("out/woofer_vented.png")).substr(1, 3), "PNG");
+  // --no-picture: the tables, and no picture of an earlier run.
+  const program_run bare = run_in(dir.path(), design_program + " " + vented + " --out out --no-picture", "");
+  EXPECT_EQ(bare.err, "");
+  EXPECT_TRUE(contains(bare.out, "wrote out/woofer_vented.csv, out/woofer_vented_summary.csv\n"));
+  EXPECT_FALSE(file_exists(dir.file("out/woofer_vented.png")));
+}
+
+// The second design fails to read: the first one's files are not written.
+TEST(DesignPictures, ARunThatFailsMidwayWritesNothing) {
+  scratch_dir dir;
+  write_file(dir.file("bad.toml"), "[driver]\nfs = \"28 Hz\"\n");
+  const program_run r = run_in(dir.path(), design_program + " " + vented + " bad.toml --out out --no-picture", "");
+  EXPECT_EQ(r.exit_code, 1);
+  for (const char* file : {"out/woofer_vented.csv", "out/woofer_vented_summary.csv", "out/compare_summary.csv"})
+    EXPECT_FALSE(file_exists(dir.file(file))) << file;
+}
+
+// Vb 30..60 l by fb 28..34 Hz: 16 rows, the first key outer, both values given.
+TEST(DesignPictures, TwoVariedKeysMakeAGrid) {
+  scratch_dir dir;
+  const program_run r = run_in(dir.path(),
+                               design_program + " " + vented +
+                                   " --out out --no-picture --vary enclosure.Vb=30l:60l:10l --vary enclosure.fb=28Hz:34Hz:2Hz",
+                               "");
+  ASSERT_EQ(r.exit_code, 0) << shown(r.err);
+  const std::vector<std::string> lines = split(read_file(dir.file("out/compare_summary.csv")));
+  ASSERT_EQ(lines.size(), 17u);
+  EXPECT_EQ(lines[0].rfind("design,Vb[l],fb[Hz],fs[Hz],", 0), 0u) << lines[0];
+  for (int i = 0; i < 16; ++i) {
+    const int vb = 30 + 10 * (i / 4), fb = 28 + 2 * (i % 4);
+    const std::vector<std::string> f = split(lines[i + 1], ',');
+    EXPECT_EQ(f[0], "Vb = " + std::to_string(vb) + " l; fb = " + std::to_string(fb) + " Hz") << i;
+    EXPECT_EQ(f[1], std::to_string(vb)) << i;
+    EXPECT_EQ(f[2], std::to_string(fb)) << i;
+  }
+  const program_run third =
+      run_in(dir.path(),
+             design_program + " " + vented +
+                 " --out out --vary enclosure.Vb=30l:60l:10l --vary enclosure.fb=28Hz:34Hz:2Hz --vary driver.Qes=0.3:0.4:0.1",
+             "");
+  EXPECT_EQ(third.exit_code, 1);
+  EXPECT_EQ(third.err, "acoustic_design: option --vary is given 3 times: expected at most 2 (a grid of two keys)\n");
+}
+
+}  // namespace
