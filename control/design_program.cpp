@@ -157,7 +157,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
   RETURN_IF_ERROR(read_design_file(o.design_path, base));
   std::string heading = base.name + ": ";
   for (std::size_t k = 0; k < v.size(); ++k) {
-    heading += (k ? ", " : "") + v[k].key + " from " + v[k].shown.front() + " to " + v[k].shown.back();
+    heading += (k ? " and " : "") + v[k].key + " from " + v[k].shown.front() + " to " + v[k].shown.back();
     axes.keys.push_back(v[k].axis);
   }
   axes.heading = heading;

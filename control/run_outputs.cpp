@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -92,6 +93,18 @@ status compare_curves(const std::vector<compared_design>& designs, const std::ve
   return status::success();
 }
 
+// What binds at the lowest max SPL the summary names: the grid point
+// nearest its frequency.
+std::string lowest_max_spl_limit(const design_result& r) {
+  double at = -1;
+  for (const summary_row& row : r.summary.rows)
+    if (row.quantity == "lowest_max_SPL_frequency") at = row.value;
+  const design_point* nearest = nullptr;
+  for (const design_point& p : r.points)
+    if (at > 0 && (!nearest || std::abs(p.frequency - at) < std::abs(nearest->frequency - at))) nearest = &p;
+  return nearest ? limit_name(nearest->limited_by) : "";
+}
+
 }  // namespace
 
 std::string picture_title(const compared_design& d, const std::string& title) {
@@ -155,7 +168,9 @@ status write_run_outputs(const design_options& o, const std::vector<compared_des
       }
     const std::string comparison = comparison_table(designs, grid_columns);
     tables.push_back({summary, [comparison](const std::string& p) { return write_text(p, comparison); }});
-    std::string title = (study.heading.empty() ? "" : plain_label(study.heading) + "; ") + comparison_title(designs);
+    const std::string study_title =
+        (study.heading.empty() ? "" : plain_label(study.heading) + "; ") + comparison_title(designs);
+    std::string title = study_title;
     const std::vector<std::size_t> drawn = drawn_designs(designs.size());
     if (drawn.size() < designs.size())
       title += message("; %zu of %zu values drawn, evenly spaced", drawn.size(), designs.size());
@@ -186,10 +201,12 @@ status write_run_outputs(const design_options& o, const std::vector<compared_des
     if (is_study) {
       line.pictures.push_back(dir + "/study.png");
       std::vector<study_point> points;
-      for (const compared_design& d : designs) points.push_back({d.values, figures_of(d.result.summary)});
+      for (const compared_design& d : designs)
+        points.push_back({d.values, figures_of(d.result.summary), lowest_max_spl_limit(d.result)});
       const std::vector<std::string> keys = study.keys;
-      pictures.push_back({dir + "/study.png", [points, keys, title, dir](std::string& script) {
-                            script = study_picture_script(keys, points, title, output_set::working_name(dir + "/study.png"));
+      pictures.push_back({dir + "/study.png", [points, keys, study_title, dir](std::string& script) {
+                            script = study_picture_script(keys, points, study_title,
+                                                          output_set::working_name(dir + "/study.png"));
                             return status::success();
                           }});
     }

@@ -11,8 +11,6 @@ const char* const design_table_header =
 
 const char* const limit_names[5] = {"Xmax", "port", "Pe", "radiator_Xmax", "none"};
 
-namespace {
-
 const char* limit_colour(const std::string& limit) {
   if (limit == "Xmax") return "#d62728";
   if (limit == "port") return "#1f77b4";
@@ -20,6 +18,8 @@ const char* limit_colour(const std::string& limit) {
   if (limit == "radiator_Xmax") return "#9467bd";
   return "#7f7f7f";
 }
+
+namespace {
 
 const char* frequency_axis =
     "set logscale x\nset autoscale xfix\nset xlabel 'frequency [Hz]'\n"

@@ -25,6 +25,9 @@ extern const char* const design_table_header;
 // The limits the `limited_by` column names, in the order the legend gives them.
 extern const char* const limit_names[5];
 
+// Each limit's colour, the same in every picture.
+const char* limit_colour(const std::string& limit);
+
 // Rows of `table` in stretches of one binding limit: for each limit that
 // binds somewhere, its rows, a blank line between stretches.
 std::vector<std::pair<std::string, std::vector<std::string>>> limit_stretches(const csv_table& table);

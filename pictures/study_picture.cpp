@@ -1,5 +1,8 @@
 #include "pictures/study_picture.h"
 
+#include <algorithm>
+
+#include "pictures/design_picture.h"
 #include "pictures/gnuplot_script.h"
 #include "util/message.h"
 
@@ -20,6 +23,7 @@ std::vector<std::string> study_lines(const std::vector<study_point>& points) {
       const std::string text = p.summary.text(f.quantity);
       line += "," + (text.empty() ? std::string("NaN") : text);
     }
+    line += "," + (p.limit.empty() ? std::string("none") : p.limit);
     lines.push_back(line);
   }
   return lines;
@@ -29,19 +33,38 @@ std::string study_picture_script(const std::vector<std::string>& keys, const std
                                  const std::string& title, const std::string& output) {
   std::string s = picture_start(1200, 900, output) + data_block("study", study_lines(points));
   const bool grid = keys.size() == 2;
-  const int first = static_cast<int>(keys.size()) + 1;
-  s += "set multiplot layout 2,2 title " + gnuplot_quoted(title) + "\n";
+  const int first = static_cast<int>(keys.size()) + 1, limit = first + 4;
+  s += message("set multiplot layout %s title %s\n", grid ? "3,2" : "2,2", gnuplot_quoted(title).c_str());
   if (grid) {
     s += "set xlabel " + gnuplot_quoted(keys[0]) + "\nset ylabel " + gnuplot_quoted(keys[1]) +
          "\nset palette rgbformulae 33,13,10\nset autoscale xfix\nset autoscale yfix\nunset key\n";
     for (int f = 0; f < 4; ++f)
       s += message("set title %s\nplot $study using 1:2:%d with image\n", gnuplot_quoted(study_figures[f].label).c_str(),
                    first + f);
+    // The limit as a map of discrete colours, one tic per limit.
+    s += "set title 'what sets the lowest max SPL'\nset cbrange [-0.5:4.5]\nset palette maxcolors 5\n"
+         "set palette defined (0 '#d62728', 1 '#1f77b4', 2 '#ff7f0e', 3 '#9467bd', 4 '#7f7f7f')\nset cbtics (";
+    for (int k = 0; k < 5; ++k) s += message("%s'%s' %d", k ? ", " : "", limit_names[k], k);
+    s += ")\nplot $study using 1:2:(";
+    for (int k = 0; k < 4; ++k) s += message("strcol(%d) eq '%s' ? %d : ", limit, limit_names[k], k);
+    s += "4) with image\n";
   } else {
-    s += "set xlabel " + gnuplot_quoted(keys.empty() ? "" : keys[0]) + "\nset key top right opaque box\nunset key\n";
-    for (int f = 0; f < 4; ++f)
-      s += message("set ylabel %s\nplot $study using 1:%d with linespoints pt 7 ps 0.6 lw 1.5 notitle\n",
+    s += "set xlabel " + gnuplot_quoted(keys.empty() ? "" : keys[0]) + "\n";
+    for (int f = 0; f < 4; ++f) {
+      s += f == 1 ? "set key top right opaque box\n" : "unset key\n";
+      s += message("set ylabel %s\nplot $study using 1:%d with lines lw 1.5 lc rgb 'gray60' notitle",
                    gnuplot_quoted(study_figures[f].label).c_str(), first + f);
+      // The lowest max SPL's points in the colour of the limit that sets it.
+      for (int k = 0; f == 1 && k < 5; ++k)
+        if (std::find_if(points.begin(), points.end(), [&](const study_point& p) {
+              return (p.limit.empty() ? std::string("none") : p.limit) == limit_names[k];
+            }) != points.end())
+          s += message(", $study using 1:(strcol(%d) eq '%s' ? $%d : NaN) with points pt 7 ps 0.8 lc rgb '%s' title %s",
+                     limit, limit_names[k], first + f, limit_colour(limit_names[k]),
+                     gnuplot_quoted(std::string("limited by ") + limit_names[k]).c_str());
+      if (f != 1) s += message(", $study using 1:%d with points pt 7 ps 0.6 lc rgb 'black' notitle", first + f);
+      s += "\n";
+    }
   }
   return s + picture_end();
 }

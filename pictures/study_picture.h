@@ -11,6 +11,7 @@
 struct study_point {
   std::vector<double> values;  // the varied values, in the unit typed
   summary_figures summary;
+  std::string limit;  // what sets the lowest max SPL (a limited_by name), or empty
 };
 
 // The figures drawn, in panel order, with their axis labels.
@@ -21,7 +22,8 @@ struct study_figure {
 extern const study_figure study_figures[4];
 
 // One line per point: its values ("%.10g"), then each figure as the
-// summary wrote it ("%.6g"), NaN where the design has none.
+// summary wrote it ("%.6g"), NaN where the design has none, then the limit
+// that sets the lowest max SPL ("none" if unknown).
 std::vector<std::string> study_lines(const std::vector<study_point>& points);
 
 // `keys` names the varied values with their units ("Vb [l]"); one or two.
