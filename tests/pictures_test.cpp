@@ -209,18 +209,26 @@ TEST(Pictures, StudyPointsAreTheSummarysFigures) {
   std::vector<study_point> points(2);
   points[0].values = {20};
   points[0].summary.values = {{"F3", "40.1"}, {"lowest_max_SPL", "98.5"}, {"port_physical_length", "300"}, {"Zmin", "5.6"}};
+  points[0].limit = "port";
   points[1].values = {25};
   points[1].summary.values = {{"Zmin", "5.7"}, {"F3", "38"}, {"lowest_max_SPL", "99"}};
-  EXPECT_EQ(study_lines(points), (std::vector<std::string>{"20,40.1,98.5,300,5.6", "25,38,99,NaN,5.7"}));
+  EXPECT_EQ(study_lines(points), (std::vector<std::string>{"20,40.1,98.5,300,5.6,port", "25,38,99,NaN,5.7,none"}));
   // A grid: a blank line where the first value changes, both values first.
   std::vector<study_point> grid(4);
   for (int i = 0; i < 4; ++i) {
     grid[i].values = {i < 2 ? 20.0 : 30.0, i % 2 ? 35.0 : 30.0};
     grid[i].summary.values = {{"F3", std::to_string(40 + i)}};
   }
-  EXPECT_EQ(study_lines(grid), (std::vector<std::string>{"20,30,40,NaN,NaN,NaN", "20,35,41,NaN,NaN,NaN", "",
-                                                         "30,30,42,NaN,NaN,NaN", "30,35,43,NaN,NaN,NaN"}));
-  EXPECT_TRUE(contains(study_picture_script({"Vb [l]", "fb [Hz]"}, grid, "g", "s.png"), "using 1:2:3 with image"));
+  EXPECT_EQ(study_lines(grid), (std::vector<std::string>{"20,30,40,NaN,NaN,NaN,none", "20,35,41,NaN,NaN,NaN,none", "",
+                                                         "30,30,42,NaN,NaN,NaN,none", "30,35,43,NaN,NaN,NaN,none"}));
+  const std::string map = study_picture_script({"Vb [l]", "fb [Hz]"}, grid, "g", "s.png");
+  EXPECT_TRUE(contains(map, "plot $study using 1:2:3 with image"));
+  EXPECT_TRUE(contains(map, "strcol(7) eq 'Xmax' ? 0 : strcol(7) eq 'port' ? 1 :"));
+  // One key: the limit's points only for the limits that occur.
+  const std::string line = study_picture_script({"Vb [l]"}, points, "s", "s.png");
+  EXPECT_TRUE(contains(line, "using 1:(strcol(6) eq 'port' ? $3 : NaN) with points pt 7 ps 0.8 lc rgb '#1f77b4'"));
+  EXPECT_TRUE(contains(line, "strcol(6) eq 'none'"));
+  EXPECT_FALSE(contains(line, "strcol(6) eq 'Xmax'"));
 }
 
 TEST(Pictures, TablesThatCannotBeDrawnAreOneLine) {
