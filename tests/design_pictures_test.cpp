@@ -19,7 +19,7 @@ TEST(DesignPictures, MissingOrFailingGnuplotKeepsTheTables) {
   ASSERT_EQ(std::system(("mkdir -p '" + dir.file("fake") + "' '" + dir.file("empty") + "'").c_str()), 0);
   // A real gnuplot told to draw on a terminal it does not have.
   write_file(dir.file("fake/gnuplot"), std::string("#!/bin/sh\n{ echo 'set terminal no_such_terminal'; cat; } | PATH='") +
-                                           std::getenv("PATH") + "' gnuplot\n");
+                                           std::getenv("PATH") + "' gnuplot \"$@\"\n");
   ASSERT_EQ(std::system(("chmod +x '" + dir.file("fake/gnuplot") + "'").c_str()), 0);
   const struct {
     const char* name;
@@ -30,7 +30,7 @@ TEST(DesignPictures, MissingOrFailingGnuplotKeepsTheTables) {
        "acoustic_design: warning: no pictures: gnuplot not found: expected gnuplot with the pngcairo terminal "
        "(Debian: apt-get install gnuplot-nox)\n"},
       {"bad terminal", dir.file("fake") + ":" + std::getenv("PATH"),
-       "acoustic_design: warning: no pictures: gnuplot: line 0: unknown or ambiguous terminal type; type just 'set "
+       "acoustic_design: warning: no pictures: gnuplot: unknown or ambiguous terminal type; type just 'set "
        "terminal' for a list\n"},
   };
   for (const auto& c : cases) {

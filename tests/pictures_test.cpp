@@ -260,7 +260,7 @@ TEST(Pictures, GnuplotMissingOrFailingDrawsNothing) {
   EXPECT_EQ(missing.message, gnuplot_missing);
   if (!have_gnuplot()) GTEST_SKIP() << "no gnuplot";
   const status bad = run_gnuplot({"set terminal no_such_terminal\nset output '" + png + "'\nplot x\n"}, {png});
-  EXPECT_EQ(bad.message, "gnuplot: line 0: unknown or ambiguous terminal type; type just 'set terminal' for a list");
+  EXPECT_EQ(bad.message, "gnuplot: unknown or ambiguous terminal type; type just 'set terminal' for a list");
   EXPECT_FALSE(file_exists(png));
   // A script that draws nothing into the file it promised.
   const status none = run_gnuplot({"print 1\n"}, {png});
