@@ -39,9 +39,9 @@ std::string transient_picture_script(const csv_table& table, const design_labels
   s += message("set multiplot layout %d,1 title %s\n", panels, gnuplot_quoted(labels.title).c_str());
   s += "set ylabel 'input [V]'\nset format x ''\nset yrange [*<0:0<*]\n";
   if (amplifier) {
-    s += message("plot $transient using 1:%d with lines lw 1.5 lc rgb 'gray50' title 'amplifier voltage', "
+    s += message("plot $transient using 1:%d with lines lw 1.5 lc rgb 'gray50' title 'the signal, before the high-pass', "
                  "$switch_on index 1 using 1:2 with lines lw 1.5 lc rgb 'gray50' notitle, "
-                 "$transient using 1:2 with lines lw 1.5 lc 1 title 'after the high-pass (at the amplifier output)', "
+                 "$transient using 1:2 with lines lw 1.5 lc 1 title 'at the coil, after the high-pass', "
                  "$switch_on index 0 using 1:2 with lines lw 1.5 lc 1 notitle\n",
                  amplifier);
   } else {

@@ -4,6 +4,8 @@
 // options make a grid.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "test_support.h"
 
 namespace {
@@ -92,6 +94,39 @@ TEST(DesignPictures, TwoVariedKeysMakeAGrid) {
              "");
   EXPECT_EQ(third.exit_code, 1);
   EXPECT_EQ(third.err, "acoustic_design: option --vary is given 3 times: expected at most 2 (a grid of two keys)\n");
+}
+
+// With a second-order high-pass (20 Hz, Q 0.707) a step of 2.83 V rms:
+// the amplifier's column holds the step, sqrt(2) 2.83 V, on every row; the
+// coil's voltage follows the filter's step response
+// V e^(-a t) (cos(wd t) - a / wd sin(wd t)), a = w / (2 Q), wd = w sqrt(1 - 1 / (4 Q^2)).
+TEST(DesignPictures, TransientGivesTheAmplifierVoltageBesideTheFilteredOne) {
+  scratch_dir dir;
+  std::string text = read_file(vented);
+  text.insert(text.find("[limits]"), "[drive]\nhighpass = { order = 2, frequency = \"20 Hz\", Q = 0.707 }\n\n");
+  write_file(dir.file("hp.toml"), text);
+  const program_run r = run_in(dir.path(), design_program + " hp.toml --out out --no-picture --transient step", "");
+  ASSERT_EQ(r.exit_code, 0) << shown(r.err);
+  const std::string table = read_file(dir.file("out/hp_transient.csv"));
+  EXPECT_EQ(table.substr(0, table.find('\n')),
+            "time[ms],voltage[V],current[A],excursion[mm],cone_velocity[m/s],port_velocity[m/s],pressure[Pa],"
+            "amplifier_voltage[V]");
+  const double v = std::sqrt(2.0) * 2.83, w = 2 * M_PI * 20, a = w / (2 * 0.707),
+               wd = w * std::sqrt(1 - 1 / (4 * 0.707 * 0.707));
+  const std::vector<std::vector<double>> rows = csv_rows(dir.file("out/hp_transient.csv"));
+  ASSERT_GT(rows.size(), 100u);
+  for (const std::vector<double>& row : rows) {
+    ASSERT_EQ(row.size(), 8u);
+    EXPECT_NEAR(row[7], v, 1e-6) << row[0];
+    const double t = row[0] / 1000;
+    ASSERT_NEAR(row[1], v * std::exp(-a * t) * (std::cos(wd * t) - a / wd * std::sin(wd * t)), 2e-3) << row[0];
+  }
+  // Without a filter the table is as it was.
+  const program_run plain = run_in(dir.path(), design_program + " " + vented + " --out out --no-picture --transient step", "");
+  ASSERT_EQ(plain.exit_code, 0);
+  const std::string plain_table = read_file(dir.file("out/woofer_vented_transient.csv"));
+  EXPECT_EQ(plain_table.substr(0, plain_table.find('\n')),
+            "time[ms],voltage[V],current[A],excursion[mm],cone_velocity[m/s],port_velocity[m/s],pressure[Pa]");
 }
 
 }  // namespace

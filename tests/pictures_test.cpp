@@ -142,7 +142,7 @@ TEST(Pictures, TransientScriptStartsFromZeroBeforeTheSwitchOn) {
             (std::vector<std::string>{"-0.013464,0.000000", "0.000000,3.050000", "", "", "-0.013464,0.000000",
                                       "0.000000,4.000000"}));
   EXPECT_TRUE(contains(script, "set yrange [*<0:0<*]"));
-  EXPECT_TRUE(contains(script, "using 1:8 with lines lw 1.5 lc rgb 'gray50' title 'amplifier voltage'"));
+  EXPECT_TRUE(contains(script, "using 1:8 with lines lw 1.5 lc rgb 'gray50' title 'the signal, before the high-pass'"));
   EXPECT_TRUE(contains(script, "using 1:7 with lines lw 1.5 title 'at the listening point'"));
 }
 
