@@ -95,7 +95,8 @@ std::string compare_picture_script(const std::vector<compare_curve>& curves, con
   s += "set key bottom right\nset ylabel 'SPL at the drive [dB re 20 uPa]'\nplot " + clauses(curves, "SPL[") + "\n";
   s += "unset colorbox\n";
   s += "set ylabel 'max SPL within the limits [dB]'\nplot " + clauses(curves, "max_SPL") + "\n";
-  s += "set key top right\nset ylabel 'cone excursion, peak [mm]'\nplot " + clauses(curves, "excursion") +
+  // Room above the highest curve, so that a limit line there stays in sight.
+  s += "set offsets 0, 0, graph 0.1, 0\nset key top right\nset ylabel 'cone excursion, peak [mm]'\nplot " + clauses(curves, "excursion") +
        limit_clauses(curves, &compare_curve::xmax_mm, "Xmax", "mm") + "\n";
   const std::string ports = clauses(curves, "port_velocity"), radiators = clauses(curves, "radiator_excursion", "dt 2 ");
   if (ports.empty() && radiators.empty()) {
@@ -119,7 +120,7 @@ std::string compare_picture_script(const std::vector<compare_curve>& curves, con
     s += "set ylabel 'port air velocity, peak [m/s]'\nplot " + plot + "\n";
     s += "unset y2label\nunset y2tics\nset ytics mirror\n";
   }
-  s += "set ylabel '|Z| [ohm]'\nplot " + clauses(curves, "impedance[") + "\n";
+  s += "set offsets 0, 0, 0, 0\nset ylabel '|Z| [ohm]'\nplot " + clauses(curves, "impedance[") + "\n";
   s += "set ylabel 'group delay [ms]'\nplot " + clauses(curves, "group_delay") + "\n";
   return s + picture_end();
 }
