@@ -94,11 +94,11 @@ std::string compare_picture_script(const std::vector<compare_curve>& curves, con
   s += colour_bar(curves, value_label);
   s += "set key bottom right\nset ylabel 'SPL at the drive [dB re 20 uPa]'\nplot " + clauses(curves, "SPL[") + "\n";
   s += "unset colorbox\n";
-  s += "set ylabel 'max SPL within the limits [dB]'\nplot " + clauses(curves, "max_SPL") + "\n";
+  s += "set ylabel 'max SPL within the limits [dB]'\nplot " + clauses(curves, "max_SPL[") + "\n";
   // Room above the highest curve, so that a limit line there stays in sight.
-  s += "set offsets 0, 0, graph 0.1, 0\nset key top right\nset ylabel 'cone excursion, peak [mm]'\nplot " + clauses(curves, "excursion") +
+  s += "set offsets 0, 0, graph 0.1, 0\nset key top right\nset ylabel 'cone excursion, peak [mm]'\nplot " + clauses(curves, "excursion[") +
        limit_clauses(curves, &compare_curve::xmax_mm, "Xmax", "mm") + "\n";
-  const std::string ports = clauses(curves, "port_velocity"), radiators = clauses(curves, "radiator_excursion", "dt 2 ");
+  const std::string ports = clauses(curves, "port_velocity["), radiators = clauses(curves, "radiator_excursion[", "dt 2 ");
   if (ports.empty() && radiators.empty()) {
     s += "set ylabel 'port air velocity, peak [m/s]'\nset label 1 'no port' at graph 0.5, graph 0.5 center\n"
          "plot [][0:1] NaN notitle\nunset label 1\n";
@@ -108,7 +108,7 @@ std::string compare_picture_script(const std::vector<compare_curve>& curves, con
       // The radiators' excursion, dashed, on the right-hand axis.
       std::string named;
       for (std::size_t i = 0; i < curves.size(); ++i) {
-        const int column = curves[i].table.column("radiator_excursion");
+        const int column = curves[i].table.column("radiator_excursion[");
         if (column == 0) continue;
         named += message("%s$c%zu using 1:%d axes x1y2 with lines lw 2 dt 2 %s title %s", named.empty() ? "" : ", ", i,
                          column, colour(curves, i).c_str(),
@@ -121,7 +121,7 @@ std::string compare_picture_script(const std::vector<compare_curve>& curves, con
     s += "unset y2label\nunset y2tics\nset ytics mirror\n";
   }
   s += "set offsets 0, 0, 0, 0\nset ylabel '|Z| [ohm]'\nplot " + clauses(curves, "impedance[") + "\n";
-  s += "set ylabel 'group delay [ms]'\nplot " + clauses(curves, "group_delay") + "\n";
+  s += "set ylabel 'group delay [ms]'\nplot " + clauses(curves, "group_delay[") + "\n";
   return s + picture_end();
 }
 
@@ -131,6 +131,6 @@ std::string compare_transient_script(const std::vector<compare_curve>& curves, c
   s += "set key inside top right opaque box\nset autoscale xfix\nset offsets 0, 0, graph 0.05, graph 0.05\n";
   s += "set title " + gnuplot_quoted(title) + "\n" + colour_bar(curves, value_label);
   s += "set xlabel 'time [ms]'\nset ylabel 'pressure at the listening point [Pa]'\nplot " +
-       clauses(curves, "pressure") + "\n";
+       clauses(curves, "pressure[") + "\n";
   return s + "set output\n";
 }

@@ -77,7 +77,7 @@ std::string design_picture_script(const csv_table& table, const summary_figures&
       s += message(", $limit_%s using 1:8 with lines lw 2.5 lc rgb '%s' title %s", name.c_str(), limit_colour(name),
                    gnuplot_quoted("max SPL, limited by " + name).c_str());
   }
-  if (const int unfiltered = table.column("SPL_unfiltered"))
+  if (const int unfiltered = table.column("SPL_unfiltered["))
     s += message(", $design using 1:%d with lines lw 1.5 dt 2 lc rgb 'gray40' title 'SPL without the high-pass'",
                  unfiltered);
   s += "\n";
@@ -92,12 +92,12 @@ std::string design_picture_script(const csv_table& table, const summary_figures&
        "plot $design using 1:5 with lines lw 2 title 'excursion'";
   if (!labels.xmax_mm.empty())
     s += ", " + labels.xmax_mm + " with lines lw 2 dt 2 lc rgb 'red' title " + gnuplot_quoted("Xmax " + labels.xmax_mm + " mm");
-  if (const int unfiltered = table.column("SPL_unfiltered"))
+  if (const int unfiltered = table.column("excursion_unfiltered["))
     s += message(", $design using 1:%d with lines lw 1.5 dt 2 lc rgb 'gray40' title 'without the high-pass'",
-                 unfiltered + 1);
+                 unfiltered);
   s += "\n";
 
-  if (const int radiator = table.column("radiator_excursion")) {
+  if (const int radiator = table.column("radiator_excursion[")) {
     s += message("set ylabel 'passive radiator excursion, peak [mm]'\nplot $design using 1:%d with lines lw 2 title "
                  "'passive radiator'",
                  radiator);
@@ -105,7 +105,7 @@ std::string design_picture_script(const csv_table& table, const summary_figures&
       s += ", " + labels.radiator_xmax_mm + " with lines lw 2 dt 2 lc rgb 'red' title " +
            gnuplot_quoted("its Xmax " + labels.radiator_xmax_mm + " mm");
     s += "\n";
-  } else if (const int port = table.column("port_velocity")) {
+  } else if (const int port = table.column("port_velocity[")) {
     s += message("set ylabel 'port air velocity, peak [m/s]'\nplot $design using 1:%d with lines lw 2 title 'port'", port);
     if (!labels.port_limit.empty())
       s += ", " + labels.port_limit + " with lines lw 2 dt 2 lc rgb 'red' title " +

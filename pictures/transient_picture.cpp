@@ -18,8 +18,8 @@ std::string limit_lines(const std::string& value, const std::string& name) {
 }  // namespace
 
 std::string transient_picture_script(const csv_table& table, const design_labels& labels, const std::string& output) {
-  const int port = table.column("port_velocity"), radiator = table.column("radiator_excursion"),
-            pressure = table.column("pressure"), amplifier = table.column("amplifier_voltage");
+  const int port = table.column("port_velocity["), radiator = table.column("radiator_excursion["),
+            pressure = table.column("pressure["), amplifier = table.column("amplifier_voltage[");
   const bool fourth = port > 0 || radiator > 0;
   const int panels = fourth ? 4 : 3;
   std::string s = picture_start(1200, panels * 300 + 100, output);

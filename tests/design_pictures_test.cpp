@@ -129,4 +129,74 @@ TEST(DesignPictures, TransientGivesTheAmplifierVoltageBesideTheFilteredOne) {
             "time[ms],voltage[V],current[A],excursion[mm],cone_velocity[m/s],port_velocity[m/s],pressure[Pa]");
 }
 
+// The lines of the data block $NAME in a script.
+std::vector<std::string> block(const std::string& script, const std::string& name) {
+  const std::string start = "$" + name + " << EOD\n";
+  const std::size_t at = script.find(start);
+  if (at == std::string::npos) return {};
+  const std::size_t end = script.find("EOD\n", at + start.size());
+  return split(script.substr(at + start.size(), end - at - start.size()));
+}
+
+// What the program fed gnuplot, copied on the way by a gnuplot on the PATH.
+std::string captured_run(const scratch_dir& dir, const std::string& args) {
+  EXPECT_EQ(std::system(("mkdir -p '" + dir.file("capture") + "'").c_str()), 0);
+  write_file(dir.file("capture/gnuplot"), "#!/bin/sh\ntee '" + dir.file("script.gp") + "' | PATH='" +
+                                              std::getenv("PATH") + "' gnuplot \"$@\"\n");
+  EXPECT_EQ(std::system(("chmod +x '" + dir.file("capture/gnuplot") + "'").c_str()), 0);
+  const program_run r = run_in(dir.path(), "PATH='" + dir.file("capture") + ":" + std::getenv("PATH") + "' " +
+                                               design_program + " " + args,
+                               "");
+  EXPECT_EQ(r.exit_code, 0) << shown(r.err);
+  EXPECT_EQ(r.err, "");
+  return read_file(dir.file("script.gp"));
+}
+
+// The picture draws the table's own rows and marks the summary's F3 and fb.
+TEST(DesignPictures, PictureDrawsTheTableItWrote) {
+  if (!have_gnuplot()) GTEST_SKIP() << "no gnuplot";
+  scratch_dir dir;
+  const std::string script = captured_run(dir, vented + " --out out");
+  const std::vector<std::string> table = split(read_file(dir.file("out/woofer_vented.csv")));
+  ASSERT_EQ(table.size(), 368u);
+  EXPECT_EQ(block(script, "design"), std::vector<std::string>(table.begin() + 1, table.end()));
+  std::string f3, fb;
+  for (const std::string& line : split(read_file(dir.file("out/woofer_vented_summary.csv")))) {
+    const std::vector<std::string> f = split(line, ',');
+    if (f[0] == "F3") f3 = f[1];
+    if (f[0] == "fb") fb = f[1];
+  }
+  ASSERT_EQ(fb, "32");
+  EXPECT_TRUE(contains(script, "set arrow 1 from " + f3 + ", graph 0 to " + f3 + ", graph 1 nohead")) << f3;
+  EXPECT_TRUE(contains(script, "set label 1 'F3 " + f3 + " Hz' at " + f3 + ", graph"));
+  EXPECT_TRUE(contains(script, "set arrow 2 from 32, graph 0 to 32, graph 1 nohead"));
+}
+
+// study.png's points: the varied value, then F3, lowest_max_SPL,
+// port_physical_length and Zmin exactly as compare_summary.csv gives them.
+TEST(DesignPictures, StudyPointsEqualTheSummaryFigures) {
+  if (!have_gnuplot()) GTEST_SKIP() << "no gnuplot";
+  scratch_dir dir;
+  const std::string script = captured_run(dir, vented + " --out out --vary enclosure.Vb=30l:50l:10l");
+  const std::vector<std::string> summary = split(read_file(dir.file("out/compare_summary.csv")));
+  const std::vector<std::string> header = split(summary[0], ',');
+  auto column = [&](const std::string& name) {
+    for (std::size_t c = 0; c < header.size(); ++c)
+      if (header[c].rfind(name + "[", 0) == 0) return c;
+    ADD_FAILURE() << name;
+    return std::size_t{0};
+  };
+  const std::vector<std::string> points = block(script, "study");
+  ASSERT_EQ(points.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::vector<std::string> row = split(summary[i + 1], ','), point = split(points[i], ',');
+    ASSERT_EQ(point.size(), 6u);
+    EXPECT_EQ(point[0], std::to_string(30 + 10 * i));
+    EXPECT_EQ(point[1], row[column("F3")]) << i;
+    EXPECT_EQ(point[2], row[column("lowest_max_SPL")]) << i;
+    EXPECT_EQ(point[3], row[column("port_physical_length")]) << i;
+    EXPECT_EQ(point[4], row[column("Zmin")]) << i;
+  }
+}
+
 }  // namespace
