@@ -1,6 +1,8 @@
 #include "pictures/design_picture.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "pictures/gnuplot_script.h"
 #include "util/message.h"
@@ -57,16 +59,20 @@ std::string design_picture_script(const csv_table& table, const summary_figures&
   s += "set key outside below center horizontal nobox noopaque width 3\n";
   s += "set multiplot layout 3,2 title " + gnuplot_quoted(labels.title) + "\n";
 
-  // SPL with its marks: each a dotted vertical line named at the top.
+  // SPL with its marks: each a dotted vertical line, named from the foot,
+  // where the curves rise away from it; the lowest named on its left, the
+  // others on their right, so that close marks keep their names apart.
   s += "set ylabel 'SPL [dB re 20 uPa]'\n";
+  const auto marks = frequency_marks(summary);
+  double lowest = INFINITY;
+  for (const auto& mark : marks) lowest = std::min(lowest, std::strtod(mark.second.c_str(), nullptr));
   int tag = 1;
-  for (const auto& [name, value] : frequency_marks(summary)) {
+  for (const auto& [name, value] : marks) {
+    const bool left = std::strtod(value.c_str(), nullptr) == lowest;
     s += message("set arrow %d from %s, graph 0 to %s, graph 1 nohead dt 3 lw 1.5 lc rgb 'gray30'\n", tag,
                  value.c_str(), value.c_str());
-    // Alternately from the foot and from the head, so that close marks stay readable.
-    s += message("set label %d %s at %s, graph %s rotate by 90 %s offset -0.7, 0 textcolor rgb 'gray20'\n", tag,
-                 gnuplot_quoted(name + " " + value + " Hz").c_str(), value.c_str(), tag % 2 ? "0.03" : "0.97",
-                 tag % 2 ? "left" : "right");
+    s += message("set label %d %s at %s, graph 0.03 rotate by 90 left offset %s, 0 textcolor rgb 'gray20'\n", tag,
+                 gnuplot_quoted(name + " " + value + " Hz").c_str(), value.c_str(), left ? "-0.7" : "1.4");
     ++tag;
   }
   s += "plot $design using 1:2 with lines lw 2 lc rgb '#2ca02c' title 'SPL at the drive'";
