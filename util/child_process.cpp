@@ -1,6 +1,7 @@
 #include "util/child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,20 +73,36 @@ status run_with_input(const std::string& program, const std::vector<std::string>
   struct sigaction ignore = {}, previous = {};
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &ignore, &previous);
-  // The script is written while the errors are read, so that neither pipe
-  // fills: the errors are short, so they are read after the script.
-  std::size_t sent = 0;
-  while (pid > 0 && sent < input.size()) {
-    const ssize_t put = write(to_child[1], input.data() + sent, input.size() - sent);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) break;
-    sent += static_cast<std::size_t>(put);
-  }
-  close(to_child[1]);
+  // The input is written while the errors are read: a child that warns at
+  // length while the input is still coming would otherwise fill its pipe
+  // and wait for us while we wait for it.
   std::string err;
-  char buffer[512];
-  ssize_t got;
-  while ((got = read(from_child[0], buffer, sizeof buffer)) > 0) err.append(buffer, static_cast<std::size_t>(got));
+  std::size_t sent = 0;
+  bool writing = pid > 0 && !input.empty(), reading = pid > 0;
+  if (!writing) close(to_child[1]);
+  if (writing) fcntl(to_child[1], F_SETFL, fcntl(to_child[1], F_GETFL) | O_NONBLOCK);
+  while (reading) {
+    pollfd fds[2] = {{from_child[0], POLLIN, 0}, {writing ? to_child[1] : -1, POLLOUT, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (writing && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
+      const ssize_t put = write(to_child[1], input.data() + sent, std::min<std::size_t>(input.size() - sent, 65536));
+      if (put > 0) sent += static_cast<std::size_t>(put);
+      if ((put < 0 && errno != EINTR && errno != EAGAIN) || sent == input.size()) {
+        writing = false;
+        close(to_child[1]);
+      }
+    }
+    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+      char buffer[4096];
+      const ssize_t got = read(from_child[0], buffer, sizeof buffer);
+      if (got > 0) err.append(buffer, static_cast<std::size_t>(got));
+      if (got == 0 || (got < 0 && errno != EINTR)) reading = false;
+    }
+  }
+  if (writing) close(to_child[1]);
   close(from_child[0]);
   sigaction(SIGPIPE, &previous, nullptr);
   int raw = 0;
