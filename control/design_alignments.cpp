@@ -61,10 +61,12 @@ void size_port(const design_file& base, const driver_parameters& d, alignment_ro
   }
 }
 
-double lossy_f3(const design_file& base, const alignment_row& row, bool accept_unusual) {
+// The row's own box, unusual or not: whether it is written is decided
+// apart, with a note.
+double lossy_f3(const design_file& base, const alignment_row& row) {
   design_result r;
   if (!compute_design(with_box(base, row, row.port_diameter > 0 ? row.port_diameter : 0.1), log_grid(5, 1000, 96), r,
-                      accept_unusual)
+                      true)
            .ok())
     return 0;
   return summary_value(r.summary, "F3");
@@ -97,7 +99,7 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
     row.vb = c.vb;
     row.fc = c.fc;
     row.f3 = c.f3;
-    row.lossy_f3 = lossy_f3(base, row, accept_unusual);
+    row.lossy_f3 = lossy_f3(base, row);
     rows.push_back(row);
   }
   const vented_alignment v = vented_box_alignment(d.fs, d.qts, d.vas);
@@ -115,7 +117,7 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
   if (row.port_diameter == 0)
     notes.push_back(message("%s: no port up to %g mm keeps the air within %g m/s", v.name.c_str(), largest_port * 1e3,
                             base.port_velocity_limit));
-  row.lossy_f3 = lossy_f3(base, row, accept_unusual);
+  row.lossy_f3 = lossy_f3(base, row);
   rows.push_back(row);
   return status::success();
 }
