@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "control/design_files.h"
 #include "control/design_program.h"
@@ -46,11 +47,15 @@ design_file with_box(const design_file& base, const alignment_row& row, double p
 
 // The smallest port diameter, in 5 mm steps, whose peak air velocity stays
 // within the limit at the rated power (at the drive's voltage without Pe).
+// Sized without the leak, which lowers the port's peak: a box built tighter
+// than Ql 10 must not outgrow its port.
 void size_port(const design_file& base, const driver_parameters& d, alignment_row& row, bool accept_unusual) {
   const double volts = d.pe > 0 ? std::sqrt(d.pe * d.re) : base.voltage;
   for (double diameter = port_step; diameter <= largest_port + 1e-9; diameter += port_step) {
     design_result r;
-    if (!compute_design(with_box(base, row, diameter), log_grid(5, 1000, 24), r, accept_unusual).ok()) continue;
+    design_file tight = with_box(base, row, diameter);
+    tight.enclosure.Ql = given_as(INFINITY, "");
+    if (!compute_design(tight, log_grid(5, 1000, 96), r, accept_unusual).ok()) continue;
     double peak = 0;
     for (const design_point& p : r.points) peak = std::max(peak, p.port_velocity * volts / base.voltage);
     if (peak <= base.port_velocity_limit) {
@@ -81,10 +86,33 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
   design_file base;
   RETURN_IF_ERROR(read_design_file(path, base));
   name = base.name;
+  const status aligned = align_driver(base, rows, notes, accept_unusual, warnings);
+  if (!aligned.ok()) return status::error(path + ": " + aligned.message);
+  return status::success();
+}
+
+namespace {
+
+// The rows' figures, every one finite: a driver far from any loudspeaker
+// can carry a box beyond what a double holds.
+status check_rows(const std::vector<alignment_row>& rows) {
+  for (const alignment_row& r : rows)
+    for (const auto& [what, value] :
+         {std::pair<const char*, double>{"Vb", r.vb}, {"fc", r.fc}, {"fb", r.fb}, {"F3", r.f3},
+          {"port diameter", r.port_diameter}, {"port length", r.port_length}, {"F3 with losses", r.lossy_f3}})
+      if (!std::isfinite(value))
+        return status::error(message("the %s alignment's %s overflows: expected a driver a loudspeaker has",
+                                     r.name.c_str(), what));
+  return status::success();
+}
+
+}  // namespace
+
+status align_driver(const design_file& base, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
+                    bool accept_unusual, std::vector<std::string>* warnings) {
   driver_parameters d;
   std::vector<std::string> passed;
-  const status completed = check_driver(base.driver, accept_unusual, d, passed);
-  if (!completed.ok()) return status::error(path + ": " + completed.message);
+  RETURN_IF_ERROR(check_driver(base.driver, accept_unusual, d, passed));
   if (warnings) warnings->insert(warnings->end(), passed.begin(), passed.end());
   for (double qtc : closed_qtcs) {
     const closed_alignment c = closed_box_alignment(d.fs, d.qts, d.vas, qtc);
@@ -105,7 +133,7 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
   const vented_alignment v = vented_box_alignment(d.fs, d.qts, d.vas);
   if (!v.reachable) {
     notes.push_back("no vented alignment: " + v.note);
-    return status::success();
+    return check_rows(rows);
   }
   alignment_row row;
   row.name = v.name;
@@ -117,9 +145,14 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
   if (row.port_diameter == 0)
     notes.push_back(message("%s: no port up to %g mm keeps the air within %g m/s", v.name.c_str(), largest_port * 1e3,
                             base.port_velocity_limit));
+  const int ports = base.enclosure.given ? base.enclosure.ports : 1;
+  const double air = ports * exact_pi / 4 * row.port_diameter * row.port_diameter * row.port_length;
+  if (air > 0.1 * row.vb)
+    notes.push_back(message("%s: the port's air, %.4g l, takes %.3g %% of Vb: the box must be %.4g l gross to hold it",
+                            v.name.c_str(), air * 1e3, 100 * air / row.vb, (row.vb + air) * 1e3));
   row.lossy_f3 = lossy_f3(base, row);
   rows.push_back(row);
-  return status::success();
+  return check_rows(rows);
 }
 
 std::string alignment_table(const std::vector<alignment_row>& rows) {

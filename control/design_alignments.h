@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control/design_options.h"
+#include "design/design_file.h"
 #include "util/reporter.h"
 #include "util/status.h"
 
@@ -27,6 +28,10 @@ struct alignment_row {
 // gate lets pass.
 status compute_alignments(const std::string& path, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
                           std::string& name, bool accept_unusual = false, std::vector<std::string>* warnings = nullptr);
+
+// The same for a file already read; fails on a figure that is not finite.
+status align_driver(const design_file& base, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
+                    bool accept_unusual = false, std::vector<std::string>* warnings = nullptr);
 
 // "alignment,Qtc,Vb[l],fc[Hz],fb[Hz],F3[Hz],port_diameter[mm],port_length[mm]" and a row each.
 std::string alignment_table(const std::vector<alignment_row>& rows);

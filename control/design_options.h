@@ -24,6 +24,7 @@ struct design_options {
   voltage_signal signal;      // its shape; the peak follows from the design's voltage
   double duration = 0;        // s; 0: until the response has settled, at most 2 s
   bool accept_unusual = false;  // figures no loudspeaker has are warnings, not errors
+  std::vector<double> at;     // --at: Hz, each design's figures printed at exactly these
 };
 
 // Where the outputs of the design file `path` go: --out, else its folder.

@@ -198,6 +198,7 @@ const std::vector<key_rule>& rules() {
       {"driver", "sensitivity", quantity(D::level, FIELD(driver.sensitivity)), static_cast<int>(D::level)},
       {"driver", "sensitivity_drive", read_sensitivity_drive},
       {"driver", "Znom", quantity(D::resistance, FIELD(driver.Znom)), static_cast<int>(D::resistance)},
+      {"driver", "driver_volume", quantity(D::volume, FIELD(driver.volume)), static_cast<int>(D::volume)},
       {"enclosure", "type",
        choice<enclosure_type>({{"closed", enclosure_type::closed},
                                {"vented", enclosure_type::vented},
@@ -212,6 +213,7 @@ const std::vector<key_rule>& rules() {
       {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter)), static_cast<int>(D::length)},
       {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area)), static_cast<int>(D::area)},
       {"enclosure", "Ql", plain(FIELD(enclosure.Ql), true)},
+      {"enclosure", "depth", quantity(D::length, FIELD(enclosure.depth)), static_cast<int>(D::length)},
       {"enclosure", "ports",
        [](const toml::node& node, const std::string& key, design_file& d) -> status {
          const auto count = node.value_exact<int64_t>();

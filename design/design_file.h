@@ -29,6 +29,7 @@ struct driver_sheet {
   given_value sensitivity_drive;   // V, or W with drive_in_watts
   bool drive_in_watts = false;
   given_value Znom;                // ohm, the rated impedance
+  given_value volume;              // driver_volume: what the driver itself takes of the box
 };
 
 enum class enclosure_type { closed, vented, bandpass4, baffle, passive_radiator };
@@ -38,6 +39,7 @@ struct enclosure_sheet {
   bool given = false;  // the [enclosure] table is there
   enclosure_type type = enclosure_type::closed;
   given_value Vb, Vr, fb, port_length, port_diameter, port_area, Ql;
+  given_value depth;  // inside, for the port to fit
   int ports = 1;
   port_ends ends = port_ends::flanged_free;
 };

@@ -118,7 +118,7 @@ TEST(DesignFile, DisagreementsAndSlipsAreNamed) {
             "error: driver.Mms = \"0.038 g\" lies outside what loudspeakers have (0.05 g to 2000 g): did you mean "
             "driver.Mms = \"0.038 kg\" (0.038 in kg, not g)?");
   EXPECT_EQ(outcome(woofer + "[enclosure]\ntype = \"vented\"\nVb = \"50 l\"\nport_length = \"20 cm\"\n"
-                             "port_diameter = \"7.5 in\"\n"),
+                             "port_diameter = \"3 in\"\n"),
             "");
   // 30 l and 30 ft3 (850 l) both make a box: no guess.
   EXPECT_EQ(outcome(woofer + "[enclosure]\ntype = \"closed\"\nVb = \"30 m3\"\n"),
