@@ -36,6 +36,8 @@ const std::vector<plausible_range> ranges = {
     {"port_diameter", "mm", 5, 1000},
     {"port_area", "cm2", 0.2, 8000},
     {"port_length", "mm", 5, 5000},
+    {"driver_volume", "l", 0.001, 200},
+    {"depth", "mm", 10, 5000},
     {"radiator_Sd", "cm2", 1, 3000},
     {"Mmp", "g", 0.1, 5000},
     {"fp", "Hz", 1, 1000},
@@ -190,6 +192,8 @@ void design_findings(const design_file& file, driver_parameters& d, compiled_des
   check_typed(f, "enclosure.port_diameter", e.port_diameter, "port_diameter");
   check_typed(f, "enclosure.port_area", e.port_area, "port_area");
   check_typed(f, "enclosure.port_length", e.port_length, "port_length");
+  check_typed(f, "enclosure.depth", e.depth, "depth");
+  check_typed(f, "driver.driver_volume", file.driver.volume, "driver_volume");
   if (file.radiator.given) {
     check_typed(f, "passive_radiator.Sd", file.radiator.Sd, "radiator_Sd");
     check_typed(f, "passive_radiator.Mmp", file.radiator.Mmp, "Mmp");
@@ -227,7 +231,8 @@ const slippable slippable_values[] = {
     SLIP("driver", "Cms", driver.Cms),          SLIP("driver", "Kms", driver.Kms),
     SLIP("driver", "Sd", driver.Sd),            SLIP("driver", "diameter", driver.diameter),
     SLIP("driver", "Le", driver.Le),            SLIP("driver", "Xmax", driver.Xmax),
-    SLIP("driver", "Pe", driver.Pe),            SLIP("enclosure", "Vb", enclosure.Vb),
+    SLIP("driver", "Pe", driver.Pe),            SLIP("driver", "driver_volume", driver.volume),
+    SLIP("enclosure", "depth", enclosure.depth), SLIP("enclosure", "Vb", enclosure.Vb),
     SLIP("enclosure", "Vr", enclosure.Vr),      SLIP("enclosure", "port_diameter", enclosure.port_diameter),
     SLIP("enclosure", "port_area", enclosure.port_area), SLIP("enclosure", "port_length", enclosure.port_length),
     SLIP("passive_radiator", "Sd", radiator.Sd), SLIP("passive_radiator", "Mmp", radiator.Mmp),

@@ -111,6 +111,8 @@ TEST(DesignInput, TheMistakesPeopleMake) {
        "", 1,
        "the derived port length = 2.53e+04 mm (from Vb = \"50 l\", fb = \"32 Hz\", port_diameter = \"75 cm\") lies "
        "outside what loudspeakers have (5 mm to 5000 mm): expected"},
+      {"the box's depth in mm for m", woofer_with("", "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\ndepth = \"0.4 mm\"\n"),
+       "", 1, "did you mean enclosure.depth = \"0.4 m\" (0.4 in m, not mm)?"},
       {"Vb in m3: 30 l and 30 ft3 both fit", woofer_with("", "[enclosure]\ntype = \"closed\"\nVb = \"30 m3\"\n"), "", 1,
        "enclosure.Vb = \"30 m3\" (3e+04 l) lies outside what loudspeakers have (0.05 l to 10000 l): expected"},
       {"a plenum of 20 m3", woofer_with("", "[enclosure]\ntype = \"closed\"\nVb = \"20 m3\"\n"), "--accept-unusual", 0,
