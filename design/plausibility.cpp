@@ -1,5 +1,6 @@
 #include "design/plausibility.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "design/units.h"
@@ -49,8 +50,10 @@ const plausible_range& range_of(const std::string& figure) {
   return ranges.front();  // every caller names a listed figure
 }
 
-// "120 mm", "0.4" for a plain number.
+// "120 mm", "0.4" for a plain number; never a NaN whose sign the build
+// decides.
 std::string shown(double value, const char* unit) {
+  if (std::isnan(value)) return "not a number";
   return *unit ? message("%.3g %s", value, unit) : message("%.3g", value);
 }
 
@@ -136,8 +139,6 @@ status check_sensitivity(findings& f, const driver_sheet& in, const driver_param
   return status::success();
 }
 
-bool used_as_typed(const given_value& v, double value) { return v.given && v.value == value; }
-
 // Everything about the driver; `d` completed unless f.hard fails.
 void driver_findings(const driver_sheet& in, driver_parameters& d, findings& f, bool check_typed_values = true) {
   if (check_typed_values) typed_driver(f, in);
@@ -147,12 +148,11 @@ void driver_findings(const driver_sheet& in, driver_parameters& d, findings& f, 
   const struct {
     const char* figure;
     double value;  // SI
-    const given_value* typed;
-  } derived[] = {{"fs", d.fs, &in.fs},     {"Qms", d.qms, &in.Qms}, {"Qes", d.qes, &in.Qes},
-                 {"Qts", d.qts, &in.Qts},  {"Vas", d.vas, &in.Vas}, {"Mms", d.mms, &in.Mms},
-                 {"Cms", d.cms, &in.Cms},  {"Rms", d.rms, &in.Rms}, {"Bl", d.bl, &in.Bl}};
+  } derived[] = {{"fs", d.fs},   {"Qms", d.qms}, {"Qes", d.qes}, {"Qts", d.qts}, {"Vas", d.vas},
+                 {"Mms", d.mms}, {"Cms", d.cms}, {"Rms", d.rms}, {"Bl", d.bl}};
   for (const auto& x : derived) {
-    if (used_as_typed(*x.typed, x.value)) continue;
+    const auto& taken = account.taken_as_given;
+    if (std::find(taken.begin(), taken.end(), x.figure) != taken.end()) continue;
     const plausible_range& r = range_of(x.figure);
     check_derived(f, std::string("driver.") + x.figure, shown_value(x.value, r), x.figure, account.origin[x.figure]);
   }
