@@ -39,7 +39,9 @@ std::vector<std::pair<std::string, std::vector<std::string>>> limit_stretches(co
     for (std::size_t i = 0; i < table.lines.size(); ++i) {
       const bool here = table.fields[i][column - 1] == name;
       if (here && !inside && !lines.empty()) lines.push_back("");
-      if (here) lines.push_back(table.lines[i]);
+      // Max SPL is continuous where the binding limit changes: a stretch
+      // runs on to the first row of the next, so the curve has no gaps.
+      if (here || inside) lines.push_back(table.lines[i]);
       inside = here;
     }
     if (!lines.empty()) out.emplace_back(name, std::move(lines));

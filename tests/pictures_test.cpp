@@ -71,8 +71,10 @@ TEST(Pictures, MaxSplStretchesFollowTheBindingLimit) {
     const char* limit;
     std::vector<std::string> lines;
   } cases[] = {
-      {"Xmax", {rows[0], rows[1], "", rows[3]}},  // two stretches, broken between them
-      {"port", {rows[2]}},
+      // Two stretches, broken between them, each running on to the row
+      // where the next limit takes over.
+      {"Xmax", {rows[0], rows[1], rows[2], "", rows[3], rows[4]}},
+      {"port", {rows[2], rows[3]}},
       {"Pe", {rows[4], rows[5]}},
       {"radiator_Xmax", {}},
       {"none", {}},
