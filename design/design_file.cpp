@@ -7,6 +7,7 @@
 #include <sstream>
 #include <toml++/toml.h>
 
+#include "design/nonlinear_keys.h"
 #include "design/units.h"
 #include "util/message.h"
 #include "util/token_reader.h"
@@ -167,6 +168,12 @@ const std::vector<key_rule>& rules() {
       {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter)), static_cast<int>(D::length)},
       {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area)), static_cast<int>(D::area)},
       {"enclosure", "Ql", plain(FIELD(enclosure.Ql), true)},
+      {"enclosure", "port_loss",
+       [](const toml::node& node, const std::string& key, design_file& d) -> status {
+         RETURN_IF_ERROR(read_port_loss(node, key, d.enclosure.port_loss.value));
+         d.enclosure.port_loss.given = true;
+         return status::success();
+       }},
       {"enclosure", "ports",
        [](const toml::node& node, const std::string& key, design_file& d) -> status {
          const auto count = node.value_exact<int64_t>();
@@ -251,17 +258,26 @@ status read_table(const toml::table& table, const std::string& name, design_file
 }
 
 status read_document(const toml::table& document, design_file& d) {
-  const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits"};
+  const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits", "nonlinear",
+                                           "distortion"};
   for (const auto& [key, node] : document) {
     const std::string k(key.str());
     if (std::find(tables.begin(), tables.end(), k) == tables.end())
       return status::error(message("unknown table or key %s: did you mean [%s]?", k.c_str(), closest(k, tables).c_str()));
     if (!node.is_table()) return wrong(k, message("a table [%s]", k.c_str()));
-    RETURN_IF_ERROR(read_table(*node.as_table(), k, d));
+    if (k == "nonlinear") {
+      RETURN_IF_ERROR(read_nonlinear_table(*node.as_table(), d.nonlinear));
+    } else if (k == "distortion") {
+      RETURN_IF_ERROR(read_distortion_table(*node.as_table(), d.distortion));
+    } else {
+      RETURN_IF_ERROR(read_table(*node.as_table(), k, d));
+    }
   }
   if (!document.contains("driver")) return status::error("no [driver] table: expected the driver's datasheet");
   d.enclosure.given = document.contains("enclosure");
   d.radiator.given = document.contains("passive_radiator");
+  if (d.distortion.given && !d.nonlinear.given)
+    return status::error("[distortion] given without [nonlinear]: expected the driver's large-signal curves");
   if (d.enclosure.given && !document["enclosure"]["type"])
     return status::error("enclosure.type is missing: expected closed | vented | bandpass4 | baffle | passive_radiator");
   return status::success();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "design/nonlinear_sheet.h"
 #include "design/units.h"
 #include "model/drive_filter.h"
 #include "util/status.h"
@@ -27,6 +28,7 @@ struct enclosure_sheet {
   bool given = false;  // the [enclosure] table is there
   enclosure_type type = enclosure_type::closed;
   given_value Vb, Vr, fb, port_length, port_diameter, port_area, Ql;
+  given_value port_loss;  // xi of the port's loss, 0 allowed
   int ports = 1;
   port_ends ends = port_ends::flanged_free;
 };
@@ -48,6 +50,8 @@ struct design_file {
   bool full_space = false;
   double port_velocity_limit = 17;  // m/s, peak
   highpass_filter highpass;         // [drive] highpass; order 0: none
+  nonlinear_sheet nonlinear;        // [nonlinear]: the large-signal curves
+  distortion_sheet distortion;      // [distortion]: the sweep's levels
 };
 
 // Reads and checks the file's syntax, keys and units. Fails with one line
