@@ -23,6 +23,9 @@ struct design_options {
   bool transient = false;     // --transient given
   voltage_signal signal;      // its shape; the peak follows from the design's voltage
   double duration = 0;        // s; 0: until the response has settled, at most 2 s
+  std::vector<double> distortion_voltages;  // --distortion, V rms; empty: [distortion]'s
+  double distortion_from = 10, distortion_to = 500;  // Hz
+  int distortion_per_octave = 12;
 };
 
 // Where the outputs of the design file `path` go: --out, else its folder.

@@ -13,6 +13,7 @@
 #include "control/design_summary.h"
 #include "control/design_alignments.h"
 #include "control/design_compare.h"
+#include "control/design_distortion.h"
 #include "control/design_transient.h"
 #include "design/variation.h"
 #include "design/design_file.h"
@@ -168,6 +169,7 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
                                      name, f));
   }
   r.summary = summarise(file, r.driver, r.compiled, r.drive, r.points);
+  if (file.nonlinear.given || file.enclosure.port_loss.given) RETURN_IF_ERROR(prepare_large_signal(file, r));
   return status::success();
 }
 
@@ -208,6 +210,7 @@ status run_one_design(const design_options& o, const std::string& path, const st
   RETURN_IF_ERROR(work_out(o, path, title_of(c.file), report, c));
   const design_result& r = c.result;
   RETURN_IF_ERROR(write_outputs(o, path, plot, c.file, r.driver, r.drive, r.points, r.summary, report));
+  RETURN_IF_ERROR(run_distortion(o, path, c.file, r));
   RETURN_IF_ERROR(drive_in_time(o, path, c));
   if (c.has_transient)
     RETURN_IF_ERROR(write_transient_outputs(o, path, plot, c.file, r.driver, r.drive, c.transient, report));

@@ -3,6 +3,7 @@
 // answered as a response table, a summary and a picture.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "design/design_file.h"
 #include "design/driver.h"
 #include "design/network_compiler.h"
+#include "design/nonlinear_model.h"
 #include "util/reporter.h"
 #include "util/status.h"
 
@@ -24,6 +26,7 @@ struct design_result {
   std::vector<design_point> points;
   design_summary summary;
   std::vector<std::string> warnings;  // slips and disagreements, without the file's name
+  std::shared_ptr<large_signal_design> large;  // with [nonlinear] or a port's loss; else null
 };
 
 status compute_design(const design_file& file, const std::vector<double>& grid, design_result& out);

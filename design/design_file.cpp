@@ -339,6 +339,8 @@ status parse_design_text(const std::string& text, const std::string& path, desig
                                  description.c_str()));
   }
   const status read = read_document(document, d);
+  const std::size_t slash = path.find_last_of('/');
+  d.nonlinear.folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
   if (!read.ok()) return status::error(path + ": " + read.message);
   return status::success();
 }

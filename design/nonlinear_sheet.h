@@ -22,6 +22,7 @@ struct nonlinear_sheet {
   std::vector<double> le_i;  // q_1 .. q_8 of g(i) = 1 + sum q_k i^k, 1/A^k
   double range = 0;          // m; 0: twice Xmax (or the table's span)
   std::string curves;        // a table x[mm],Bl[T*m],Kms[N/mm],Le[mH]; empty: the polynomials
+  std::string folder;        // the design file's, where a relative curves table lies
 };
 
 struct two_tone_sheet {

@@ -1,0 +1,183 @@
+#include "control/design_distortion.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+#include <utility>
+
+#include "util/message.h"
+#include "util/ordered_parallel.h"
+#include "util/output_set.h"
+#include "util/text_file.h"
+
+namespace {
+
+// The largest current the levels drive through the coil's resistance,
+// with room for the resonances' current peaks.
+double current_bound(double voltage, double re) { return 2 * std::sqrt(2.0) * voltage / re; }
+
+status check_currents(const design_result& r, double voltage) {
+  const char* what = "";
+  double at = 0;
+  if (!find_unphysical(r.large->model, current_bound(voltage, r.driver.re), what, at))
+    return status::error(message("nonlinear: %s is not positive at x = %.4g mm for the currents of %g V: expected it "
+                                 "positive within +-%g mm (range)",
+                                 what, at * 1e3, voltage, r.large->model.range * 1e3));
+  return status::success();
+}
+
+}  // namespace
+
+status prepare_large_signal(const design_file& file, design_result& r) {
+  double voltage = file.voltage;
+  for (double v : file.distortion.voltages) voltage = std::max(voltage, v);
+  r.large = std::make_shared<large_signal_design>();
+  RETURN_IF_ERROR(build_large_signal(file, r.driver, current_bound(voltage, r.driver.re), *r.large, r.warnings));
+  if (file.nonlinear.given) large_signal_summary(r, r.summary, r.warnings);
+  return status::success();
+}
+
+distortion_setup large_signal_setup(const design_result& r) {
+  distortion_setup setup;
+  const large_signal_design& l = *r.large;
+  setup.network = l.compiled.network.get();
+  setup.coil = voice_coil{0, l.driver.bl, l.driver.re, l.driver.le, l.compiled.coil_polarity};
+  setup.model = &l.model;
+  setup.radiators = l.compiled.radiators;
+  setup.port = l.compiled.port;
+  setup.at = r.drive.at;
+  setup.highpass = r.drive.highpass;
+  return setup;
+}
+
+status compute_distortion(const design_file& file, const design_result& r, const distortion_request& request,
+                          distortion_result& out) {
+  if (!r.large || !file.nonlinear.given)
+    return status::error("a distortion sweep needs the driver's large-signal curves: expected a [nonlinear] table");
+  RETURN_IF_ERROR(check_currents(r, *std::max_element(request.voltages.begin(), request.voltages.end())));
+  const distortion_setup setup = large_signal_setup(r);
+  out = distortion_result();
+  out.port = setup.port >= 0;
+  const int count = static_cast<int>(request.grid.size());
+  RETURN_IF_ERROR(for_each_in_order<std::vector<distortion_row>>(
+      count, request.threads, [&](int j) { return distortion_at(setup, request.grid[j], request.voltages); },
+      [&](int, const std::vector<distortion_row>& rows) {
+        out.rows.insert(out.rows.end(), rows.begin(), rows.end());
+        return status::success();
+      }));
+  const two_tone_sheet& tt = file.distortion.two_tone;
+  if (tt.given) {
+    const int levels = static_cast<int>(request.voltages.size());
+    RETURN_IF_ERROR(for_each_in_order<imd_row>(
+        levels, request.threads,
+        [&](int j) { return two_tone_at(setup, tt.f1, tt.f2, tt.ratio, request.voltages[j]); },
+        [&](int, const imd_row& row) {
+          out.imd.push_back(row);
+          return status::success();
+        }));
+  }
+  return status::success();
+}
+
+status write_distortion_table(const std::string& path, const distortion_result& d) {
+  text_file out;
+  RETURN_IF_ERROR(out.open(path));
+  out.put("frequency[Hz],voltage[V],SPL_fundamental[dB],SPL_linear[dB],compression[dB],H2[%],H3[%],THD[%],"
+          "dc_offset[mm],excursion_out[mm],excursion_in[mm]");
+  if (d.port) out.put(",port_velocity[m/s]");
+  out.put(",status\n");
+  for (const distortion_row& row : d.rows) {
+    const double values[] = {row.frequency, row.voltage, row.spl, row.spl_linear, row.compression,
+                             row.h2 * 100, row.h3 * 100, row.thd * 100, row.dc_offset * 1e3,
+                             row.excursion_out * 1e3, row.excursion_in * 1e3};
+    for (std::size_t k = 0; k < sizeof values / sizeof values[0]; ++k) {
+      if (k > 0) out.put(',');
+      out.put_fixed(values[k]);
+    }
+    if (d.port) {
+      out.put(',');
+      out.put_fixed(row.port_velocity);
+    }
+    out.put(',');
+    out.put(status_name(row.status));
+    out.put('\n');
+  }
+  return out.close();
+}
+
+status write_imd_table(const std::string& path, const distortion_result& d) {
+  text_file out;
+  RETURN_IF_ERROR(out.open(path));
+  out.put("f1[Hz],f2[Hz],voltage[V],IMD2[%],IMD3[%],status\n");
+  for (const imd_row& row : d.imd) {
+    for (double v : {row.f1, row.f2, row.voltage, row.imd2 * 100}) {
+      out.put_fixed(v);
+      out.put(',');
+    }
+    out.put_fixed(row.imd3 * 100);
+    out.put(',');
+    out.put(status_name(row.status));
+    out.put('\n');
+  }
+  return out.close();
+}
+
+void large_signal_summary(const design_result& r, design_summary& summary, std::vector<std::string>& warnings) {
+  const large_signal& m = r.large->model;
+  const double xbl = bl_limit(m), xc = compliance_limit(m);
+  const double limit = xbl > 0 && xc > 0 ? std::min(xbl, xc) : std::max(xbl, xc);
+  const auto row = [&](const char* name, double x) {
+    if (x > 0) summary.rows.push_back({name, x * 1e3, "mm"});
+  };
+  row("XBl", xbl);
+  row("XC", xc);
+  row("X_limit", limit);
+  if (xbl == 0 || xc == 0)
+    summary.notes.push_back(message("%s stays above %s within +-%g mm (range)", xbl == 0 ? "Bl" : "Cms",
+                                    xbl == 0 ? "82 % of Bl(0)" : "75 % of Cms(0)", m.range * 1e3));
+  if (limit > 0 && r.driver.xmax > limit)
+    warnings.push_back(message("Xmax %g mm exceeds X_limit %.3g mm, where the motor or the suspension lets go",
+                               r.driver.xmax * 1e3, limit * 1e3));
+}
+
+status run_distortion(const design_options& o, const std::string& path, const design_file& file,
+                      const design_result& r) {
+  if (!file.distortion.given && o.distortion_voltages.empty()) return status::success();
+  distortion_request request;
+  request.voltages = o.distortion_voltages.empty() ? file.distortion.voltages : o.distortion_voltages;
+  request.grid = log_grid(o.distortion_from, o.distortion_to, o.distortion_per_octave);
+  const thread_count_result threads = thread_count(std::getenv("ACOUSTIC_THREADS"), std::thread::hardware_concurrency());
+  if (!threads.error.empty()) return status::error(threads.error);
+  request.threads = threads.threads;
+  distortion_result d;
+  const status computed = compute_distortion(file, r, request, d);
+  if (!computed.ok()) return status::error(path + ": " + computed.message);
+  const std::string stem = output_folder(o, path) + "/" + file.name;
+  std::vector<std::pair<std::string, std::function<status(const std::string&)>>> tables = {
+      {stem + "_distortion.csv", [&](const std::string& p) { return write_distortion_table(p, d); }}};
+  if (!d.imd.empty()) tables.push_back({stem + "_imd.csv", [&](const std::string& p) { return write_imd_table(p, d); }});
+  std::vector<std::string> names;
+  for (const auto& t : tables) names.push_back(t.first);
+  const output_set outputs(names);
+  RETURN_IF_ERROR(outputs.check_replaceable());
+  outputs.discard();
+  for (const auto& t : tables) {
+    const status written = t.second(output_set::working_name(t.first));
+    if (!written.ok()) {
+      outputs.discard();
+      return written;
+    }
+  }
+  const status committed = outputs.commit();
+  if (!committed.ok()) {
+    outputs.discard();
+    return committed;
+  }
+  std::string wrote;
+  for (const std::string& n : names) wrote += (wrote.empty() ? "" : ", ") + n;
+  std::printf("wrote %s\n", wrote.c_str());
+  return status::success();
+}
