@@ -145,33 +145,39 @@ periodic_response periodic_steady_state(const distortion_setup& setup, double f,
   r.cone_velocity.assign(steps, 0.0);
   r.velocity.assign(nd, std::vector<double>(steps, 0.0));
   if (setup.port >= 0) r.port_velocity.assign(steps, 0.0);
-  std::vector<double> peak_x(nd), first_previous, first_current;
+  // What decides the motion repeats: the cone's excursion, every
+  // element's step and the stiffness force on it. A duct's displacement
+  // alone need not: air may stream out of the port and in through the leak.
+  std::vector<double> first(2 * nd + 3), last(2 * nd + 3), peak(2 * nd + 3);
+  const auto observe = [&](std::vector<double>& state) {
+    state[0] = st.current[0];
+    state[1] = st.i_previous;
+    state[2] = st.u_previous;
+    for (int e = 0; e < nd; ++e) {
+      state[3 + e] = st.current[e] - st.previous[e];
+      double force = 0;
+      for (int j = 0; j < nd; ++j) force = force + s.K[e][j] * st.current[j];
+      state[3 + nd + e] = force;
+    }
+  };
   for (r.periods = 1; r.periods <= most_periods; ++r.periods) {
-    first_previous = st.previous;
-    first_current = st.current;
-    const double first_i = st.i_previous, first_u = st.u_previous;
-    double peak_i = 0, peak_u = 0;
-    std::fill(peak_x.begin(), peak_x.end(), 0.0);
+    observe(first);
+    std::fill(peak.begin(), peak.end(), 0.0);
     for (int k = 0; k < steps; ++k) {
       st.step(voltage[k]);
       r.pressure[k] = pressure_of(s, setup.radiators, setup.at, st.row_a);
       r.excursion[k] = p * st.row_x[0];
       r.current[k] = st.row_i;
       r.cone_velocity[k] = p * st.row_v[0];
-      for (int e = 0; e < nd; ++e) {
-        r.velocity[e][k] = st.row_v[e];
-        peak_x[e] = std::max(peak_x[e], std::abs(st.row_x[e]));
-      }
+      for (int e = 0; e < nd; ++e) r.velocity[e][k] = st.row_v[e];
       if (setup.port >= 0) r.port_velocity[k] = outward * st.row_v[setup.port];
-      peak_i = std::max(peak_i, std::abs(st.row_i));
-      peak_u = std::max(peak_u, std::abs(st.u_previous));
+      observe(last);
+      for (std::size_t j = 0; j < peak.size(); ++j) peak[j] = std::max(peak[j], std::abs(last[j]));
     }
-    if (!std::isfinite(peak_i) || !std::isfinite(peak_x[0])) break;
-    bool settled = std::abs(st.i_previous - first_i) <= settled_fraction * peak_i &&
-                   std::abs(st.u_previous - first_u) <= settled_fraction * peak_u;
-    for (int e = 0; e < nd && settled; ++e)
-      settled = std::abs(st.current[e] - first_current[e]) <= settled_fraction * peak_x[e] &&
-                std::abs(st.previous[e] - first_previous[e]) <= settled_fraction * peak_x[e];
+    bool settled = std::isfinite(peak[0]) && std::isfinite(peak[1]);
+    for (std::size_t j = 0; j < peak.size() && settled; ++j)
+      settled = std::abs(last[j] - first[j]) <= settled_fraction * peak[j];
+    if (!settled && !(std::isfinite(peak[0]) && std::isfinite(peak[1]))) break;
     if (settled) {
       r.settled = true;
       break;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/matrix_assembly.h"
 #include "util/message.h"
 
 namespace {
@@ -153,9 +154,13 @@ status build_large_signal(const design_file& file, const driver_parameters& data
   out.driver.le = m.has_inductance() ? m.le.value(0) : 0;
   std::vector<std::string> ignored;  // the datasheet's network has said them
   RETURN_IF_ERROR(compile_design(file, out.driver, out.compiled, ignored));
-  const model_state& s = *out.compiled.network;
+  // The suspension at rest exactly as the curve has it, so that the
+  // stepping adds only Kms(x) - Kms(0) to the network's stiffness.
+  model_state& s = *out.compiled.network;
   const double rear = e.type == enclosure_type::bandpass4 ? rho_c2 * datasheet.sd * datasheet.sd / e.Vr.value : 0;
-  m.network_kms = s.Ku - rear;
+  m.network_kms = m.kms.value(0);
+  s.Ku = m.network_kms + rear;
+  assemble_matrices(s);
   m.port = out.compiled.port;
   m.port_area = out.compiled.port_shape.area;
   m.port_loss = e.port_loss.given ? e.port_loss.value : 0;
