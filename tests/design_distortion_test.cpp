@@ -15,6 +15,7 @@
 #include "design_test_support.h"
 #include "simulation/filtered_voltage.h"
 #include "simulation/transient_run.h"
+#include "test_support.h"
 
 namespace {
 
@@ -343,6 +344,61 @@ TEST(LargeSignal, AgreesWithDormandPrince) {
       EXPECT_NEAR(row.dc_offset, dc, 0.01 * std::abs(dc) + 2e-4 * largest(excursion));
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+const std::string design_program = "'" ACOUSTIC_DESIGN_PATH "'";
+
+// acoustic_design as a user runs it: the table's columns and rows in
+// order, the same bytes on one thread and on two, the command line's
+// levels and grid, and nothing written when the sweep is refused.
+TEST(DistortionProgram, WritesTheTableInOrderOnAnyThreadCount) {
+  if (std::string(ACOUSTIC_DESIGN_PATH).empty()) GTEST_SKIP() << "acoustic_design not built";
+  scratch_dir dir;
+  write_file(dir.file("box.toml"), woofer + vented + "port_loss = 1.5\n" + curves +
+                                       "[distortion]\nvoltages = [\"10 V\", \"2.83 V\"]\n"
+                                       "two_tone = { f1 = \"40 Hz\", f2 = \"400 Hz\" }\n");
+  const program_run one = run_in(dir.path(), "ACOUSTIC_THREADS=1 " + design_program + " box.toml --out one", "");
+  ASSERT_EQ(one.exit_code, 0) << one.err;
+  EXPECT_TRUE(contains(one.out, "wrote one/box_distortion.csv, one/box_imd.csv")) << one.out;
+  const program_run two = run_in(dir.path(), "ACOUSTIC_THREADS=2 " + design_program + " box.toml --out two", "");
+  ASSERT_EQ(two.exit_code, 0) << two.err;
+  const std::string table = read_file(dir.file("one/box_distortion.csv"));
+  EXPECT_EQ(table, read_file(dir.file("two/box_distortion.csv")));
+  EXPECT_EQ(read_file(dir.file("one/box_imd.csv")), read_file(dir.file("two/box_imd.csv")));
+  const std::vector<std::string> lines = split(table);
+  EXPECT_EQ(lines[0],
+            "frequency[Hz],voltage[V],SPL_fundamental[dB],SPL_linear[dB],compression[dB],H2[%],H3[%],THD[%],"
+            "dc_offset[mm],excursion_out[mm],excursion_in[mm],port_velocity[m/s],status");
+  EXPECT_TRUE(contains(lines[1], "10.000000,10.000000,")) << lines[1];
+  EXPECT_TRUE(contains(lines[2], "10.000000,2.830000,")) << lines[2];
+  const std::vector<std::vector<double>> rows = csv_rows(dir.file("one/box_distortion.csv"));
+  ASSERT_EQ(rows.size(), 2u * 68u);  // 10 to 500 Hz, 1/12 octave
+  EXPECT_NEAR(rows.back()[0], 10 * std::pow(2.0, 67.0 / 12), 1e-6);
+  const std::vector<std::string> imd = split(read_file(dir.file("one/box_imd.csv")));
+  EXPECT_EQ(imd[0], "f1[Hz],f2[Hz],voltage[V],IMD2[%],IMD3[%],status");
+  EXPECT_TRUE(contains(imd[1], "40.000000,400.000000,10.000000,")) << imd[1];
+
+  // The command line's levels and grid replace the file's.
+  const program_run options = run_in(
+      dir.path(), design_program + " box.toml --out one --distortion 5V --distortion-grid 20:80:2", "");
+  ASSERT_EQ(options.exit_code, 0) << options.err;
+  const std::vector<std::vector<double>> chosen = csv_rows(dir.file("one/box_distortion.csv"));
+  ASSERT_EQ(chosen.size(), 5u);
+  for (std::size_t k = 0; k < chosen.size(); ++k) {
+    EXPECT_NEAR(chosen[k][0], 20 * std::pow(2.0, k / 2.0), 1e-5);
+    EXPECT_EQ(chosen[k][1], 5);
+  }
+  // Without [nonlinear] the sweep is refused, and the earlier table stays.
+  write_file(dir.file("plain.toml"), woofer + vented);
+  const program_run refused = run_in(dir.path(), design_program + " plain.toml --out one --distortion 5V", "");
+  EXPECT_NE(refused.exit_code, 0);
+  EXPECT_TRUE(contains(refused.err, "expected a [nonlinear] table")) << refused.err;
+  EXPECT_FALSE(file_exists(dir.file("one/plain_distortion.csv")));
+  EXPECT_EQ(csv_rows(dir.file("one/box_distortion.csv")).size(), 5u);
 }
 
 }  // namespace
