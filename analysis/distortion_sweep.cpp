@@ -84,7 +84,7 @@ const char* status_name(periodic_status s) {
   }
 }
 
-int steps_per_period(const distortion_setup& setup, double f) {
+double fastest_rate(const distortion_setup& setup) {
   const large_signal& m = *setup.model;
   const model_state& s = *setup.network;
   model_state stiffest;
@@ -92,8 +92,11 @@ int steps_per_period(const distortion_setup& setup, double f) {
   const std::vector<double> w = natural_angular_frequencies_of_masses(stiffest);
   double fastest = w.empty() ? 0 : w.back();
   fastest = std::max(fastest, largest_coil_rate(m, setup.coil.re));
-  fastest = std::max(fastest, (s.C[0] + setup.coil.bl * setup.coil.bl / setup.coil.re) / s.M[0]);
-  const double by_rates = std::ceil(10 * fastest / (2 * exact_pi * f));
+  return std::max(fastest, (s.C[0] + setup.coil.bl * setup.coil.bl / setup.coil.re) / s.M[0]);
+}
+
+int distortion_steps(const distortion_setup& setup, double f) {
+  const double by_rates = std::ceil(10 * fastest_rate(setup) / (2 * exact_pi * f));
   int steps = static_cast<int>(std::max(250.0, by_rates));
   return steps + steps % 2;
 }
@@ -215,7 +218,7 @@ std::vector<distortion_row> distortion_at(const distortion_setup& setup, double 
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return voltages[a] < voltages[b]; });
   std::vector<distortion_row> rows(voltages.size());
-  const int steps = steps_per_period(setup, f);
+  const int steps = distortion_steps(setup, f);
   periodic_state state;
   double last_voltage = 0;
   for (std::size_t j : order) {
@@ -255,7 +258,7 @@ imd_row two_tone_at(const distortion_setup& setup, double f1, double f2, double 
   row.f2 = f2;
   row.voltage = voltage;
   const int m = static_cast<int>(std::lround(f2 / f1));
-  int steps = std::max(steps_per_period(setup, f1), 250 * m);
+  int steps = std::max(distortion_steps(setup, f1), 250 * m);
   steps += steps % 2;
   // U1 / U2 = ratio with the sum's rms the voltage.
   const double a2 = std::sqrt(2.0) * voltage / std::sqrt(ratio * ratio + 1), a1 = ratio * a2;

@@ -45,11 +45,16 @@ struct periodic_response {
   std::vector<std::vector<double>> velocity;  // per element, m/s (network signs)
 };
 
+// The fastest rate the stepping must resolve, rad/s: the network's
+// highest natural frequency with the largest tangent stiffness over
+// +-range, the coil's Re / Le(x) over +-range, the cone's damping.
+double fastest_rate(const distortion_setup& setup);
+
 // The steps per period of frequency f: at least 50 per period of its 5th
 // harmonic and 10 per period of the fastest of the network's natural
 // frequencies with the largest tangent stiffness over +-range, the coil's
 // rate Re / Le(x) over +-range and the cone's damping; even.
-int steps_per_period(const distortion_setup& setup, double f);
+int distortion_steps(const distortion_setup& setup, double f);
 
 // The periodic state under v(t) = sum of amplitude_n sin(2 pi n f t +
 // phase_n) (n a whole harmonic of f, amplitudes peak volts before the

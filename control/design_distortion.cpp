@@ -181,3 +181,11 @@ status run_distortion(const design_options& o, const std::string& path, const de
   std::printf("wrote %s\n", wrote.c_str());
   return status::success();
 }
+
+status check_large_signal_step(const design_result& r, double delta) {
+  const double w = fastest_rate(large_signal_setup(r));
+  if (w * delta < 2) return status::success();
+  return status::error(message("the large-signal driver's stiffest point within +-%g mm (range) needs a time step "
+                               "below %.4g us: expected curves a suspension has, or a smaller range",
+                               r.large->model.range * 1e3, 2 / w * 1e6));
+}

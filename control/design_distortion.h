@@ -46,3 +46,7 @@ status prepare_large_signal(const design_file& file, design_result& r);
 // set into the design's output folder and its lines printed.
 status run_distortion(const design_options& o, const std::string& path, const design_file& file,
                       const design_result& r);
+
+// The central difference stays stable at the step `delta` where the
+// curves are stiffest (w delta < 2); fails naming the step it needs.
+status check_large_signal_step(const design_result& r, double delta);

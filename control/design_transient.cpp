@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "control/design_distortion.h"
 #include "model/natural_frequencies.h"
 #include "simulation/filtered_voltage.h"
 #include "util/message.h"
@@ -70,12 +71,15 @@ status plan_transient(const model_state& s, const voice_coil& coil, const voltag
 }
 
 status compute_transient(design_result& r, voltage_signal signal, double duration, transient_result& out) {
-  model_state& s = *r.compiled.network;
+  // A large-signal driver steps its own network, that of its curves at rest.
+  model_state& s = r.large ? *r.large->compiled.network : *r.compiled.network;
   signal.peak = std::sqrt(2.0) * r.drive.coil.voltage;
-  const voice_coil& coil = r.drive.coil;
+  voice_coil coil = r.drive.coil;
+  if (r.large) coil.bl = r.large->driver.bl, coil.le = r.large->driver.le;
   RETURN_IF_ERROR(plan_transient(s, coil, signal, duration, out.plan));
+  if (r.large) RETURN_IF_ERROR(check_large_signal_step(r, out.plan.delta));
   const std::vector<double> voltage = voltage_samples(signal, r.drive.highpass, out.plan.delta, out.plan.rows);
-  RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record));
+  RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record, r.large ? &r.large->model : nullptr));
   out.columns =
       transient_figures(s, out.record, coil.polarity, r.drive.radiators, r.drive.port, r.drive.at, r.drive.passive);
   out.rows = out.plan.settle ? settled_rows(out.columns) : out.record.rows();

@@ -209,7 +209,7 @@ TEST(LargeSignal, InputPowerEqualsTheLosses) {
       SCOPED_TRACE(box + std::to_string(f));
       periodic_state start;
       const periodic_response resp =
-          periodic_steady_state(setup, f, steps_per_period(setup, f), {{1, std::sqrt(2.0) * 10}}, start, 1);
+          periodic_steady_state(setup, f, distortion_steps(setup, f), {{1, std::sqrt(2.0) * 10}}, start, 1);
       ASSERT_TRUE(resp.settled);
       double input = 0, losses = 0;
       const int n = resp.steps;
@@ -310,7 +310,7 @@ TEST(LargeSignal, AgreesWithDormandPrince) {
       const double volts = 8;
       const distortion_row row = distortion_at(setup, f, {volts})[0];
       ASSERT_EQ(row.status, periodic_status::ok);
-      const int steps = steps_per_period(setup, f);
+      const int steps = distortion_steps(setup, f);
       eq.amplitude = std::sqrt(2.0) * volts;
       eq.w = 2 * exact_pi * f;
       // From rest through enough periods to settle; the last one sampled
