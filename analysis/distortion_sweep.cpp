@@ -270,3 +270,83 @@ imd_row two_tone_at(const distortion_setup& setup, double f1, double f2, double 
   row.status = status_of(r, setup.model->range);
   return row;
 }
+
+namespace {
+
+struct level_trial {
+  bool within = false;
+  const char* broken = "none";
+  double spl = 0;
+};
+
+level_trial try_level(const distortion_setup& setup, double f, int steps, double criterion, double voltage,
+                      periodic_state& state, double& state_voltage) {
+  periodic_state start = state;
+  periodic_response r = periodic_steady_state(setup, f, steps, {{1, std::sqrt(2.0) * voltage}}, start,
+                                              state_voltage > 0 ? voltage / state_voltage : 1);
+  level_trial t;
+  const double p1 = std::abs(period_bin(r.pressure, 1));
+  t.spl = 20 * std::log10(p1 / std::sqrt(2.0) / 20e-6);
+  if (!r.settled) return t.broken = "unsettled", t;
+  double sum = 0;
+  for (int n = 2; n <= highest_harmonic; ++n) sum += std::norm(period_bin(r.pressure, n));
+  if (std::sqrt(sum) / p1 >= criterion) return t.broken = "THD", t;
+  if (status_of(r, setup.model->range) == periodic_status::beyond_range) return t.broken = "range", t;
+  t.within = true;
+  state = start;
+  state_voltage = voltage;
+  return t;
+}
+
+}  // namespace
+
+level_limit distortion_limited_level(const distortion_setup& setup, double f, double criterion, double lowest,
+                                     double most) {
+  level_limit limit;
+  limit.frequency = f;
+  const int steps = distortion_steps(setup, f);
+  periodic_state state;
+  double state_voltage = 0, good = 0, good_spl = 0, bad = 0;
+  const char* broken = "none";
+  // A start already beyond a limit: down until a level keeps within both.
+  double floor_level = lowest;
+  for (double v = lowest; v >= lowest * 1e-4; v /= 2) {
+    const level_trial t = try_level(setup, f, steps, criterion, v, state, state_voltage);
+    if (t.within) {
+      floor_level = v;
+      break;
+    }
+    floor_level = 0;
+  }
+  if (floor_level == 0) {
+    limit.limited_by = "THD";
+    return limit;
+  }
+  for (double v = floor_level; v <= most; v *= 2) {
+    const level_trial t = try_level(setup, f, steps, criterion, v, state, state_voltage);
+    if (!t.within) {
+      bad = v;
+      broken = t.broken;
+      break;
+    }
+    good = v;
+    good_spl = t.spl;
+  }
+  if (bad > 0 && good > 0) {
+    for (int halving = 0; halving < 7; ++halving) {
+      const double v = std::sqrt(good * bad);
+      const level_trial t = try_level(setup, f, steps, criterion, v, state, state_voltage);
+      if (t.within) {
+        good = v;
+        good_spl = t.spl;
+      } else {
+        bad = v;
+        broken = t.broken;
+      }
+    }
+  }
+  limit.voltage = good;
+  limit.spl = good_spl;
+  limit.limited_by = broken;
+  return limit;
+}

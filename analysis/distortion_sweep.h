@@ -97,3 +97,16 @@ struct imd_row {
   periodic_status status = periodic_status::ok;
 };
 imd_row two_tone_at(const distortion_setup& setup, double f1, double f2, double ratio, double voltage);
+
+// The highest level at f whose THD stays within `criterion` and whose
+// excursion stays within +-range, found by doubling the level from
+// `lowest` and halving the last step (in dB) seven times, to 0.05 dB;
+// `most` caps it.
+struct level_limit {
+  double frequency = 0;
+  double voltage = 0;  // V rms
+  double spl = 0;      // dB, the fundamental's at that level
+  const char* limited_by = "none";  // THD, range, unsettled or none
+};
+level_limit distortion_limited_level(const distortion_setup& setup, double f, double criterion, double lowest,
+                                     double most);

@@ -60,12 +60,41 @@ status compute_distortion(const design_file& file, const design_result& r, const
   RETURN_IF_ERROR(check_currents(r, *std::max_element(request.voltages.begin(), request.voltages.end())));
   const distortion_setup setup = large_signal_setup(r);
   out = distortion_result();
+  out.computed = true;
   out.port = setup.port >= 0;
   const int count = static_cast<int>(request.grid.size());
   RETURN_IF_ERROR(for_each_in_order<std::vector<distortion_row>>(
       count, request.threads, [&](int j) { return distortion_at(setup, request.grid[j], request.voltages); },
       [&](int, const std::vector<distortion_row>& rows) {
         out.rows.insert(out.rows.end(), rows.begin(), rows.end());
+        return status::success();
+      }));
+  out.criterion = file.distortion.given ? file.distortion.criterion : 0.10;
+  // The search starts from the highest level of the sweep that kept
+  // within both limits.
+  const std::size_t levels = request.voltages.size();
+  const double smallest = *std::min_element(request.voltages.begin(), request.voltages.end());
+  const auto start = [&](int j) {
+    double v = smallest / 8;
+    for (std::size_t k = 0; k < levels; ++k) {
+      const distortion_row& row = out.rows[j * levels + k];
+      if (row.status == periodic_status::ok && row.thd < out.criterion) v = std::max(v, row.voltage);
+    }
+    return v;
+  };
+  const double most = 1000;  // V rms
+  RETURN_IF_ERROR(for_each_in_order<level_limit>(
+      count, request.threads,
+      [&](int j) { return distortion_limited_level(setup, request.grid[j], out.criterion, start(j), most); },
+      [&](int j, const level_limit& l) {
+        out.limits.push_back(l);
+        if (r.driver.xmax > 0) {
+          // The linear network's own limit, as the response table has it.
+          const design_point p = evaluate_design(*r.compiled.network, r.drive, request.grid[j]);
+          const double v = r.drive.coil.voltage * r.driver.xmax * 1e3 / p.excursion_mm;
+          out.xmax_voltage.push_back(v);
+          out.xmax_spl.push_back(p.spl + 20 * std::log10(v / r.drive.coil.voltage));
+        }
         return status::success();
       }));
   const two_tone_sheet& tt = file.distortion.two_tone;
@@ -143,8 +172,8 @@ void large_signal_summary(const design_result& r, design_summary& summary, std::
                                r.driver.xmax * 1e3, limit * 1e3));
 }
 
-status run_distortion(const design_options& o, const std::string& path, const design_file& file,
-                      const design_result& r) {
+status run_distortion(const design_options& o, const std::string& path, const design_file& file, design_result& r,
+                      distortion_result& d) {
   if (!file.distortion.given && o.distortion_voltages.empty()) return status::success();
   distortion_request request;
   request.voltages = o.distortion_voltages.empty() ? file.distortion.voltages : o.distortion_voltages;
@@ -152,12 +181,28 @@ status run_distortion(const design_options& o, const std::string& path, const de
   const thread_count_result threads = thread_count(std::getenv("ACOUSTIC_THREADS"), std::thread::hardware_concurrency());
   if (!threads.error.empty()) return status::error(threads.error);
   request.threads = threads.threads;
-  distortion_result d;
   const status computed = compute_distortion(file, r, request, d);
   if (!computed.ok()) return status::error(path + ": " + computed.message);
+  // The lowest distortion-limited max SPL.
+  const level_limit* lowest = nullptr;
+  for (const level_limit& l : d.limits)
+    if (l.voltage > 0 && (!lowest || l.spl < lowest->spl)) lowest = &l;
+  if (lowest) {
+    r.summary.rows.push_back({"distortion_max_SPL", lowest->spl, "dB"});
+    r.summary.rows.push_back({"distortion_max_SPL_frequency", lowest->frequency, "Hz"});
+    std::printf("distortion: lowest max SPL %.6g dB at %.6g Hz, %.6g V (limited by %s, THD criterion %g %%)\n",
+                lowest->spl, lowest->frequency, lowest->voltage, lowest->limited_by, d.criterion * 100);
+  }
+  return status::success();
+}
+
+status write_distortion_outputs(const design_options& o, const std::string& path, const design_file& file,
+                                const distortion_result& d) {
+  if (!d.computed) return status::success();
   const std::string stem = output_folder(o, path) + "/" + file.name;
   std::vector<std::pair<std::string, std::function<status(const std::string&)>>> tables = {
-      {stem + "_distortion.csv", [&](const std::string& p) { return write_distortion_table(p, d); }}};
+      {stem + "_distortion.csv", [&](const std::string& p) { return write_distortion_table(p, d); }},
+      {stem + "_maxspl.csv", [&](const std::string& p) { return write_maxspl_table(p, d); }}};
   if (!d.imd.empty()) tables.push_back({stem + "_imd.csv", [&](const std::string& p) { return write_imd_table(p, d); }});
   std::vector<std::string> names;
   for (const auto& t : tables) names.push_back(t.first);
@@ -180,6 +225,31 @@ status run_distortion(const design_options& o, const std::string& path, const de
   for (const std::string& n : names) wrote += (wrote.empty() ? "" : ", ") + n;
   std::printf("wrote %s\n", wrote.c_str());
   return status::success();
+}
+
+status write_maxspl_table(const std::string& path, const distortion_result& d) {
+  text_file out;
+  RETURN_IF_ERROR(out.open(path));
+  const bool xmax = !d.xmax_voltage.empty();
+  out.put("frequency[Hz],max_voltage[V],max_SPL[dB],limited_by");
+  if (xmax) out.put(",Xmax_voltage[V],Xmax_SPL[dB]");
+  out.put('\n');
+  for (std::size_t j = 0; j < d.limits.size(); ++j) {
+    const level_limit& l = d.limits[j];
+    for (double v : {l.frequency, l.voltage, l.spl}) {
+      out.put_fixed(v);
+      out.put(',');
+    }
+    out.put(l.limited_by);
+    if (xmax) {
+      out.put(',');
+      out.put_fixed(d.xmax_voltage[j]);
+      out.put(',');
+      out.put_fixed(d.xmax_spl[j]);
+    }
+    out.put('\n');
+  }
+  return out.close();
 }
 
 status check_large_signal_step(const design_result& r, double delta) {

@@ -18,8 +18,12 @@ struct distortion_request {
 };
 
 struct distortion_result {
+  bool computed = false;
   std::vector<distortion_row> rows;  // by frequency, then level as given
   std::vector<imd_row> imd;          // per level, with two tones
+  std::vector<level_limit> limits;   // per frequency
+  std::vector<double> xmax_voltage, xmax_spl;  // the linear network's Xmax limit per frequency; empty without Xmax
+  double criterion = 0.10;
   bool port = false;
 };
 
@@ -42,10 +46,19 @@ void large_signal_summary(const design_result& r, design_summary& summary, std::
 // largest of the file's voltages drives through Re.
 status prepare_large_signal(const design_file& file, design_result& r);
 
-// With [distortion] or --distortion: the sweep, its tables written as one
-// set into the design's output folder and its lines printed.
-status run_distortion(const design_options& o, const std::string& path, const design_file& file,
-                      const design_result& r);
+// With [distortion] or --distortion: the sweep and the distortion-limited
+// max SPL, the lowest of which joins the summary (r.summary) and is
+// printed.
+status run_distortion(const design_options& o, const std::string& path, const design_file& file, design_result& r,
+                      distortion_result& d);
+
+// The tables of a computed sweep as one set in the design's output
+// folder: NAME_distortion.csv, NAME_maxspl.csv and, with two tones,
+// NAME_imd.csv.
+status write_distortion_outputs(const design_options& o, const std::string& path, const design_file& file,
+                                const distortion_result& d);
+
+status write_maxspl_table(const std::string& path, const distortion_result& d);
 
 // The central difference stays stable at the step `delta` where the
 // curves are stiffest (w delta < 2); fails naming the step it needs.

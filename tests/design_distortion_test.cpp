@@ -245,6 +245,28 @@ TEST(LargeSignal, HalvingTheStepQuartersTheThdError) {
   EXPECT_LT(ratio, 4.5);
 }
 
+// The max level sits where the THD crosses the criterion or the
+// excursion reaches the range: within at the level, beyond 1 % above it.
+TEST(LargeSignal, MaxLevelSitsAtTheCriterion) {
+  design_result r = compute(woofer + closed + curves, {40});
+  const distortion_setup setup = large_signal_setup(r);
+  for (double f : {20.0, 45.0, 150.0}) {
+    SCOPED_TRACE(f);
+    const level_limit l = distortion_limited_level(setup, f, 0.03, 1, 1000);
+    ASSERT_GT(l.voltage, 0);
+    const distortion_row at = distortion_at(setup, f, {l.voltage})[0], above = distortion_at(setup, f, {l.voltage * 1.01})[0];
+    EXPECT_NEAR(at.spl, l.spl, 1e-6);
+    if (std::string(l.limited_by) == "THD") {
+      EXPECT_LT(at.thd, 0.03);
+      EXPECT_GE(above.thd, 0.03);
+    } else {
+      EXPECT_EQ(std::string(l.limited_by), "range");
+      EXPECT_EQ(above.status, periodic_status::beyond_range);
+    }
+    EXPECT_EQ(at.status, periodic_status::ok);
+  }
+}
+
 // The same equations as a first-order system for Boost.Odeint, in the
 // coil's coordinates: the cone (x outward, u), the coil's flux, and a
 // port's air (its outward displacement and velocity) on a sealed box:
@@ -363,12 +385,15 @@ TEST(DistortionProgram, WritesTheTableInOrderOnAnyThreadCount) {
                                        "two_tone = { f1 = \"40 Hz\", f2 = \"400 Hz\" }\n");
   const program_run one = run_in(dir.path(), "ACOUSTIC_THREADS=1 " + design_program + " box.toml --out one", "");
   ASSERT_EQ(one.exit_code, 0) << one.err;
-  EXPECT_TRUE(contains(one.out, "wrote one/box_distortion.csv, one/box_imd.csv")) << one.out;
+  EXPECT_TRUE(contains(one.out, "wrote one/box_distortion.csv, one/box_maxspl.csv, one/box_imd.csv")) << one.out;
+  EXPECT_EQ(split(read_file(dir.file("one/box_maxspl.csv")))[0],
+            "frequency[Hz],max_voltage[V],max_SPL[dB],limited_by,Xmax_voltage[V],Xmax_SPL[dB]");
   const program_run two = run_in(dir.path(), "ACOUSTIC_THREADS=2 " + design_program + " box.toml --out two", "");
   ASSERT_EQ(two.exit_code, 0) << two.err;
   const std::string table = read_file(dir.file("one/box_distortion.csv"));
   EXPECT_EQ(table, read_file(dir.file("two/box_distortion.csv")));
   EXPECT_EQ(read_file(dir.file("one/box_imd.csv")), read_file(dir.file("two/box_imd.csv")));
+  EXPECT_EQ(read_file(dir.file("one/box_maxspl.csv")), read_file(dir.file("two/box_maxspl.csv")));
   const std::vector<std::string> lines = split(table);
   EXPECT_EQ(lines[0],
             "frequency[Hz],voltage[V],SPL_fundamental[dB],SPL_linear[dB],compression[dB],H2[%],H3[%],THD[%],"
