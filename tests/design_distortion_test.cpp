@@ -12,6 +12,7 @@
 #include "analysis/steady_state.h"
 #include "design/driver.h"
 #include "control/design_distortion.h"
+#include "control/design_transient.h"
 #include "design_test_support.h"
 #include "simulation/filtered_voltage.h"
 #include "simulation/transient_run.h"
@@ -243,6 +244,33 @@ TEST(LargeSignal, HalvingTheStepQuartersTheThdError) {
   const double ratio = (coarse - reference) / (fine - reference);
   EXPECT_GT(ratio, 3.5);
   EXPECT_LT(ratio, 4.5);
+}
+
+// --transient steps the same large-signal driver: a sine switched on
+// settles onto the sweep's periodic state, its drift and its asymmetric
+// peaks included.
+TEST(LargeSignal, TransientSettlesOntoThePeriodicState) {
+  design_result r = compute(woofer + closed + curves + "[drive]\nvoltage = \"10 V\"\n", {40});
+  voltage_signal sine;
+  sine.kind = signal_kind::sine;
+  sine.frequency = 40;
+  sine.seconds = 1;
+  transient_result t;
+  ASSERT_EQ(compute_transient(r, sine, 0, t).message, "");
+  const int period = static_cast<int>(std::lround(1 / (40 * t.plan.delta)));
+  const int rows = t.record.rows();
+  double mean = 0, out = 0, in = 0;
+  for (int k = rows - period; k < rows; ++k) {
+    const double x = t.columns.excursion_mm[k] * 1e-3;
+    mean += x / period;
+    out = std::max(out, x);
+    in = std::max(in, -x);
+  }
+  const distortion_row row = distortion_at(large_signal_setup(r), 40, {10})[0];
+  EXPECT_GT(std::abs(row.dc_offset), 1e-3 * row.excursion_out);  // a drift worth checking
+  EXPECT_NEAR(mean, row.dc_offset, 0.01 * std::abs(row.dc_offset) + 1e-3 * out);
+  EXPECT_NEAR(out, row.excursion_out, 2e-3 * out);
+  EXPECT_NEAR(in, row.excursion_in, 2e-3 * in);
 }
 
 // The max level sits where the THD crosses the criterion or the

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "control/design_program.h"
+#include "design/nonlinear_model.h"
 #include "design/nonlinear_sheet.h"
 #include "test_support.h"
 
@@ -19,6 +20,12 @@ const std::string vented_woofer =
     "Le = \"0.6 mH\"\nXmax = \"6 mm\"\n[enclosure]\ntype = \"vented\"\nVb = \"50 l\"\nfb = \"32 Hz\"\n"
     "port_diameter = \"75 mm\"\n";
 const std::string at_rest = "[nonlinear]\nBl = [\"9.47 T*m\"]\nKms = [\"1.1835 N/mm\"]\n";
+
+// The design in `text`, read as if from `path` (its folder holds a curves table).
+status read_design_file_text_for_test(const std::string& path, const std::string& text, design_file& file) {
+  write_file(path, text);
+  return read_design_file(path, file);
+}
 
 // The first failure, or the warnings.
 std::string outcome(const std::string& text) {
@@ -139,6 +146,72 @@ TEST(NonlinearSheet, VoltageListsAsTheCommandLineWritesThem) {
     const status s = parse_voltage_list(c.text, "option --distortion", volts);
     EXPECT_EQ(s.ok(), c.ok) << c.text << " " << s.message;
     if (c.ok) EXPECT_EQ(volts, c.volts) << c.text;
+  }
+}
+
+// The measured curves' spline: through every point, monotone where the
+// data are, never beyond its neighbours, its slope the derivative of its
+// value; the table's span is the range.
+TEST(NonlinearCurves, MonotoneSplineThroughTheMeasuredPoints) {
+  const std::vector<double> x = {-0.012, -0.008, -0.004, 0, 0.003, 0.008, 0.012};
+  const std::vector<double> bl = {4.1, 6.9, 8.9, 9.5, 9.2, 7.0, 4.6};       // one hump
+  const std::vector<double> kms = {3000, 1600, 1250, 1180, 1220, 1700, 3200};  // one dip
+  const std::vector<double> rising = {0.4, 0.45, 0.5, 0.6, 0.61, 0.9, 1.0};
+  for (const std::vector<double>* y : {&bl, &kms, &rising}) {
+    const curve c = monotone_spline(x, *y);
+    for (std::size_t j = 0; j < x.size(); ++j) EXPECT_NEAR(c.value(x[j]), (*y)[j], 1e-12 * std::abs((*y)[j]));
+    for (std::size_t j = 0; j + 1 < x.size(); ++j) {
+      const double low = std::min((*y)[j], (*y)[j + 1]), high = std::max((*y)[j], (*y)[j + 1]);
+      for (int k = 1; k < 20; ++k) {
+        const double at = x[j] + (x[j + 1] - x[j]) * k / 20;
+        // Within its interval's data where they are monotone; the hump and
+        // the dip stay at their measured points.
+        EXPECT_GE(c.value(at), low - 1e-12) << at;
+        EXPECT_LE(c.value(at), high + 1e-12) << at;
+        const double h = 1e-7;
+        EXPECT_NEAR(c.slope(at), (c.value(at + h) - c.value(at - h)) / (2 * h), 1e-5 * (high - low) / (x[j + 1] - x[j]) + 1e-6);
+      }
+    }
+  }
+  // Outside the table: the end's tangent.
+  const curve c = monotone_spline(x, rising);
+  EXPECT_NEAR(c.value(0.014), 1.0 + c.slope(0.012) * 0.002, 1e-12);
+}
+
+TEST(NonlinearCurves, TableFromTheDesignFilesFolder) {
+  scratch_dir dir;
+  write_file(dir.file("woofer_curves.csv"),
+             "x[mm],Bl[T*m],Kms[N/mm],Le[mH]\n-10,6.5,2.4,0.7\n-5,8.8,1.4,0.65\n0,9.47,1.1835,0.6\n"
+             "5,9.0,1.5,0.55\n8,7.2,2.2,0.5\n");
+  design_file file;
+  ASSERT_EQ(read_design_file_text_for_test(dir.file("box.toml"),
+                                           woofer + "[nonlinear]\ncurves = \"woofer_curves.csv\"\n", file).message,
+            "");
+  design_result r;
+  ASSERT_EQ(compute_design(file, {20, 100}, r).message, "");
+  ASSERT_TRUE(r.large);
+  const large_signal& m = r.large->model;
+  EXPECT_DOUBLE_EQ(m.range, 0.008);  // the nearer end of the table
+  EXPECT_NEAR(m.bl.value(-0.005), 8.8, 1e-12);
+  EXPECT_NEAR(m.kms.value(0.005), 1500, 1e-9);
+  EXPECT_NEAR(m.le.value(0.008), 0.5e-3, 1e-15);
+
+  const struct {
+    const char* table;
+    const char* expected;
+  } bad[] = {
+      {"x,Bl,Kms\n", "header x,Bl,Kms: expected x[mm],Bl[T*m],Kms[N/mm],Le[mH]"},
+      {"x[mm],Bl[T*m],Kms[N/mm]\n-1,9,1\n1,9,x\n2,9,1\n", "line 3: x: expected a number"},
+      {"x[mm],Bl[T*m],Kms[N/mm]\n-1,9,1\n1,9,1\n1,9,1\n", "line 4: x 1 mm: expected x rising"},
+      {"x[mm],Bl[T*m],Kms[N/mm]\n1,9,1.1835\n2,9,1\n3,9,1\n", "expected x on both sides of 0"},
+      {"x[mm],Bl[T*m],Kms[N/mm]\n-1,9,1.1835\n1,9,1\n", "expected at least 3 rows"},
+  };
+  for (const auto& c : bad) {
+    write_file(dir.file("woofer_curves.csv"), c.table);
+    design_result broken;
+    const status s = compute_design(file, {20, 100}, broken);
+    EXPECT_TRUE(contains(s.message, "nonlinear.curves: ")) << s.message;
+    EXPECT_TRUE(contains(s.message, c.expected)) << s.message;
   }
 }
 
