@@ -273,6 +273,47 @@ TEST(LargeSignal, TransientSettlesOntoThePeriodicState) {
   EXPECT_NEAR(in, row.excursion_in, 2e-3 * in);
 }
 
+// Two tones through Bl = B + b1 x at a small drive: the products at
+// f2 +- f1 from the second-order sources of each pair of tones,
+// -1/2 b1 (X1 U2 + X2 U1) in the coil and 1/2 b1 (X1 I2 + X2 I1) on the
+// cone (the first tone conjugated for f2 - f1).
+TEST(LargeSignal, TwoTonesMatchTheSecondOrderProducts) {
+  const double b1 = -0.5e3;
+  const std::string tilted = "[nonlinear]\nBl = [\"9.47061 T*m\", \"-0.5 T*m/mm\"]\nKms = [\"1.18346 N/mm\"]\n"
+                             "Le = [\"0.6 mH\"]\nrange = \"12 mm\"\n";
+  for (const std::string& box : {closed, vented}) {
+    design_result r = compute(woofer + box + tilted, {40});
+    const distortion_setup setup = large_signal_setup(r);
+    const model_state& s = *setup.network;
+    const double p = setup.coil.polarity, bl = setup.coil.bl, volts = 0.03, ratio = 4, f1 = 30, f2 = 240;
+    const double a2 = std::sqrt(2.0) * volts / std::sqrt(ratio * ratio + 1), a1 = ratio * a2;
+    voice_coil unit = setup.coil;
+    unit.voltage = 1;
+    struct tone {
+      complex x, u, i;
+    };
+    const auto tone_of = [&](double f, double amplitude) {
+      const steady_point one = solve_steady_state(s, f, &unit);
+      const complex v(0, -amplitude);
+      const complex x = p * one.X[0] * v;
+      return tone{x, complex(0, one.w) * x, one.current * v};
+    };
+    const tone t1 = tone_of(f1, a1), t2 = tone_of(f2, a2);
+    const auto pressure = [&](double f, complex e, complex force) {
+      const steady_point at = solve_steady_state(s, f, &unit);
+      const complex v = e + force * complex(setup.coil.re, at.w * setup.coil.le) / bl;
+      return std::abs(far_field_pressure(at.w, radiated(s, at, setup.radiators).U * v, setup.at));
+    };
+    const double sum = pressure(f2 + f1, -0.5 * b1 * (t1.x * t2.u + t2.x * t1.u), 0.5 * b1 * (t1.x * t2.i + t2.x * t1.i));
+    const double difference = pressure(f2 - f1, -0.5 * b1 * (std::conj(t1.x) * t2.u + t2.x * std::conj(t1.u)),
+                                       0.5 * b1 * (std::conj(t1.x) * t2.i + t2.x * std::conj(t1.i)));
+    const double carrier = pressure(f2, complex(0, -a2), 0);
+    const imd_row row = two_tone_at(setup, f1, f2, ratio, volts);
+    EXPECT_EQ(row.status, periodic_status::ok);
+    EXPECT_NEAR(row.imd2, (sum + difference) / carrier, 2e-3 * row.imd2) << box;
+  }
+}
+
 // The max level sits where the THD crosses the criterion or the
 // excursion reaches the range: within at the level, beyond 1 % above it.
 TEST(LargeSignal, MaxLevelSitsAtTheCriterion) {
