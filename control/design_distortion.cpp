@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "util/message.h"
+#include "util/child_process.h"
 #include "util/ordered_parallel.h"
 #include "util/output_set.h"
 #include "util/text_file.h"
@@ -172,6 +173,44 @@ void large_signal_summary(const design_result& r, design_summary& summary, std::
                                r.driver.xmax * 1e3, limit * 1e3));
 }
 
+namespace {
+
+void fill_picture(const design_file& file, const design_result& r, distortion_result& d,
+                  const std::vector<double>& voltages) {
+  distortion_picture& p = d.picture;
+  p.title = message("%s: large-signal distortion at %g m", file.name.c_str(), file.distance);
+  p.voltages = voltages;
+  p.rows = d.rows;
+  p.limits = d.limits;
+  p.xmax_spl = d.xmax_spl;
+  p.xmax_mm = r.driver.xmax * 1e3;
+  p.resonance = enclosure_resonance(file, r.summary);
+  p.criterion = d.criterion;
+  const large_signal& m = r.large->model;
+  const double bl0 = m.bl.value(0), k0 = m.kms.value(0);
+  for (int j = 0; j <= 200; ++j) {
+    const double x = m.range * (j / 100.0 - 1);
+    p.curve_x_mm.push_back(x * 1e3);
+    p.bl_ratio.push_back(m.bl.value(x) / bl0);
+    p.cms_ratio.push_back(k0 / m.kms.value(x));
+    p.le_mh.push_back(m.has_inductance() ? m.le.value(x) * 1e3 : 0);
+  }
+}
+
+// The script beside the picture, run by gnuplot, then removed.
+status draw_picture(const distortion_picture& p, const std::string& png) {
+  const std::string script = png + ".gp";
+  text_file out;
+  RETURN_IF_ERROR(out.open(script));
+  out.put(distortion_picture_script(p, png));
+  RETURN_IF_ERROR(out.close());
+  const status drawn = run_quietly("/usr/bin/env", {"gnuplot", script});  // env finds gnuplot on PATH
+  std::remove(script.c_str());
+  return drawn;
+}
+
+}  // namespace
+
 status run_distortion(const design_options& o, const std::string& path, const design_file& file, design_result& r,
                       distortion_result& d) {
   if (!file.distortion.given && o.distortion_voltages.empty()) return status::success();
@@ -183,6 +222,7 @@ status run_distortion(const design_options& o, const std::string& path, const de
   request.threads = threads.threads;
   const status computed = compute_distortion(file, r, request, d);
   if (!computed.ok()) return status::error(path + ": " + computed.message);
+  fill_picture(file, r, d, request.voltages);
   // The lowest distortion-limited max SPL.
   const level_limit* lowest = nullptr;
   for (const level_limit& l : d.limits)
@@ -196,16 +236,19 @@ status run_distortion(const design_options& o, const std::string& path, const de
   return status::success();
 }
 
+
 status write_distortion_outputs(const design_options& o, const std::string& path, const design_file& file,
-                                const distortion_result& d) {
+                                const distortion_result& d, const reporter& report) {
   if (!d.computed) return status::success();
   const std::string stem = output_folder(o, path) + "/" + file.name;
+  const std::string picture = stem + "_distortion.png";
   std::vector<std::pair<std::string, std::function<status(const std::string&)>>> tables = {
       {stem + "_distortion.csv", [&](const std::string& p) { return write_distortion_table(p, d); }},
       {stem + "_maxspl.csv", [&](const std::string& p) { return write_maxspl_table(p, d); }}};
   if (!d.imd.empty()) tables.push_back({stem + "_imd.csv", [&](const std::string& p) { return write_imd_table(p, d); }});
   std::vector<std::string> names;
   for (const auto& t : tables) names.push_back(t.first);
+  names.push_back(picture);
   const output_set outputs(names);
   RETURN_IF_ERROR(outputs.check_replaceable());
   outputs.discard();
@@ -215,6 +258,13 @@ status write_distortion_outputs(const design_options& o, const std::string& path
       outputs.discard();
       return written;
     }
+  }
+  const status drawn = draw_picture(d.picture, output_set::working_name(picture));
+  if (!drawn.ok()) {
+    report.warning("no picture " + picture + ": " + drawn.message);
+    std::remove(output_set::working_name(picture).c_str());
+    std::remove(picture.c_str());
+    names.pop_back();
   }
   const status committed = outputs.commit();
   if (!committed.ok()) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/distortion_picture.h"
 #include "analysis/distortion_sweep.h"
 #include "control/design_program.h"
 #include "util/status.h"
@@ -25,6 +26,7 @@ struct distortion_result {
   std::vector<double> xmax_voltage, xmax_spl;  // the linear network's Xmax limit per frequency; empty without Xmax
   double criterion = 0.10;
   bool port = false;
+  distortion_picture picture;  // NAME_distortion.png's data
 };
 
 // The setup the sweep and the transient share: the network of the curves'
@@ -53,10 +55,11 @@ status run_distortion(const design_options& o, const std::string& path, const de
                       distortion_result& d);
 
 // The tables of a computed sweep as one set in the design's output
-// folder: NAME_distortion.csv, NAME_maxspl.csv and, with two tones,
-// NAME_imd.csv.
+// folder: NAME_distortion.csv, NAME_maxspl.csv, with two tones
+// NAME_imd.csv, and NAME_distortion.png drawn by gnuplot (a picture that
+// cannot be drawn is a warning).
 status write_distortion_outputs(const design_options& o, const std::string& path, const design_file& file,
-                                const distortion_result& d);
+                                const distortion_result& d, const reporter& report);
 
 status write_maxspl_table(const std::string& path, const distortion_result& d);
 

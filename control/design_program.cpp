@@ -212,7 +212,7 @@ status run_one_design(const design_options& o, const std::string& path, const st
   distortion_result distortion;
   RETURN_IF_ERROR(run_distortion(o, path, c.file, c.result, distortion));
   RETURN_IF_ERROR(write_outputs(o, path, plot, c.file, r.driver, r.drive, r.points, r.summary, report));
-  RETURN_IF_ERROR(write_distortion_outputs(o, path, c.file, distortion));
+  RETURN_IF_ERROR(write_distortion_outputs(o, path, c.file, distortion, report));
   RETURN_IF_ERROR(drive_in_time(o, path, c));
   if (c.has_transient)
     RETURN_IF_ERROR(write_transient_outputs(o, path, plot, c.file, r.driver, r.drive, c.transient, report));

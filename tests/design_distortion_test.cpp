@@ -476,6 +476,11 @@ TEST(DistortionProgram, WritesTheTableInOrderOnAnyThreadCount) {
   EXPECT_EQ(imd[0], "f1[Hz],f2[Hz],voltage[V],IMD2[%],IMD3[%],status");
   EXPECT_TRUE(contains(imd[1], "40.000000,400.000000,10.000000,")) << imd[1];
 
+  if (std::system("gnuplot -e 'set terminal pngcairo' > /dev/null 2>&1") == 0) {
+    EXPECT_TRUE(contains(one.out, "one/box_distortion.png")) << one.out;
+    EXPECT_EQ(read_file(dir.file("one/box_distortion.png")).substr(1, 3), "PNG");
+  }
+
   // The command line's levels and grid replace the file's.
   const program_run options = run_in(
       dir.path(), design_program + " box.toml --out one --distortion 5V --distortion-grid 20:80:2", "");
@@ -493,6 +498,34 @@ TEST(DistortionProgram, WritesTheTableInOrderOnAnyThreadCount) {
   EXPECT_TRUE(contains(refused.err, "expected a [nonlinear] table")) << refused.err;
   EXPECT_FALSE(file_exists(dir.file("one/plain_distortion.csv")));
   EXPECT_EQ(csv_rows(dir.file("one/box_distortion.csv")).size(), 5u);
+}
+
+// The picture's script holds every level's rows inline, in the table's
+// order, and quotes a title gnuplot would otherwise end early.
+TEST(DistortionPicture, ScriptCarriesEveryRowInline) {
+  distortion_picture p;
+  p.title = "Bob's box";
+  p.voltages = {10, 2.83};
+  p.resonance = 40;
+  for (double f : {20.0, 40.0, 80.0, 200.0})
+    for (double v : p.voltages) {
+      distortion_row r;
+      r.frequency = f;
+      r.voltage = v;
+      r.thd = v / f;
+      p.rows.push_back(r);
+    }
+  p.limits = {level_limit{20, 5, 90, "THD"}, level_limit{40, 0, 0, "THD"}, level_limit{80, 9, 99, "range"},
+              level_limit{200, 9, 100, "THD"}};
+  const std::string script = distortion_picture_script(p, "out/it's.png");
+  EXPECT_TRUE(contains(script, "set output 'out/it''s.png'\n")) << script;
+  EXPECT_TRUE(contains(script, "set multiplot layout 3,2 title 'Bob''s box'\n")) << script;
+  // $L0 is the first level (10 V): THD = 10 / f in percent.
+  EXPECT_TRUE(contains(script, "$L0 << EOD\n20 50 0.0001 0.0001 0 0 0 -0 0\n40 25 ")) << script;
+  EXPECT_TRUE(contains(script, "$L1 << EOD\n20 14.15 ")) << script;
+  // Compression against level in rising order; a frequency without a max level is missing.
+  EXPECT_TRUE(contains(script, "$C << EOD\n2.83 0 0 0\n10 0 0 0\nEOD\n")) << script;
+  EXPECT_TRUE(contains(script, "$M << EOD\n20 90 ?\n40 ? ?\n80 99 ?\n")) << script;
 }
 
 }  // namespace
