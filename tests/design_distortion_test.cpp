@@ -314,6 +314,18 @@ TEST(LargeSignal, TwoTonesMatchTheSecondOrderProducts) {
   }
 }
 
+// A row whose excursion passes the range says so: the polynomials no
+// longer hold there.
+TEST(LargeSignal, RowsBeyondTheRangeAreMarked) {
+  design_result r = compute(woofer + closed + curves, {40});
+  const std::vector<distortion_row> rows = distortion_at(large_signal_setup(r), 20, {2, 40});
+  EXPECT_EQ(rows[0].status, periodic_status::ok);
+  EXPECT_LT(std::max(rows[0].excursion_out, rows[0].excursion_in), 0.012);
+  EXPECT_EQ(rows[1].status, periodic_status::beyond_range);
+  EXPECT_GT(std::max(rows[1].excursion_out, rows[1].excursion_in), 0.012);
+  EXPECT_STREQ(status_name(rows[1].status), "beyond_range");
+}
+
 // The max level sits where the THD crosses the criterion or the
 // excursion reaches the range: within at the level, beyond 1 % above it.
 TEST(LargeSignal, MaxLevelSitsAtTheCriterion) {

@@ -122,6 +122,13 @@ TEST(NonlinearSheet, EverySlipIsOneLineNamingTheKey) {
        "error: box.toml: distortion.two_tone.f2 = 80 Hz: expected more than 2 f1 = 80 Hz"},
       {woofer + at_rest + "[distortion]\nvoltages = [\"2.83 V\"]\ntwo_tone = { f1 = \"40 Hz\", f2 = \"300 Hz\" }\n",
        "error: box.toml: distortion.two_tone.f2 = 300 Hz: expected a whole multiple of f1 = 40 Hz"},
+      {woofer + at_rest + "[distortion]\nvoltages = [\"2.83 V\"]\ncriterion = 10\n",
+       "error: box.toml: distortion.criterion: expected a THD in percent above 0 and below 100, e.g. \"10 %\""},
+      {woofer + at_rest + "[distortion]\ncriterion = \"3 %\"\n",
+       "error: box.toml: distortion.voltages is missing: expected 1 to 10 rms voltages"},
+      {"[driver]\nfs = \"28 Hz\"\nQms = 4.5\nQes = 0.42\nVas = \"58 l\"\nSd = \"220 cm2\"\nRe = \"5.6 ohm\"\n"
+       "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\n" + at_rest,
+       "error: nonlinear.range is missing: expected range or the driver's Xmax"},
       {woofer + "[nonlinear]\nBl = [\"12 T*m\"]\nKms = [\"1.1835 N/mm\"]\n",
        "error: nonlinear.Bl at rest 12 T*m differs from the datasheet's 9.471 T*m by 26.7 %: expected within 20 %"},
       {woofer + "[nonlinear]\nBl = [\"9.47 T*m\"]\nKms = [\"1.1835 N/mm\"]\nrange = \"10 mm\"\nLe = [\"0.65 mH\"]\n",
