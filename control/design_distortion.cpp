@@ -211,8 +211,8 @@ status draw_picture(const distortion_picture& p, const std::string& png) {
 
 }  // namespace
 
-status run_distortion(const design_options& o, const std::string& path, const design_file& file, design_result& r,
-                      distortion_result& d) {
+status run_distortion(const design_options& o, const std::string& path, const design_file& file,
+                      const design_result& r, design_summary& summary, distortion_result& d) {
   if (!file.distortion.given && o.distortion_voltages.empty()) return status::success();
   distortion_request request;
   request.voltages = o.distortion_voltages.empty() ? file.distortion.voltages : o.distortion_voltages;
@@ -228,8 +228,8 @@ status run_distortion(const design_options& o, const std::string& path, const de
   for (const level_limit& l : d.limits)
     if (l.voltage > 0 && (!lowest || l.spl < lowest->spl)) lowest = &l;
   if (lowest) {
-    r.summary.rows.push_back({"distortion_max_SPL", lowest->spl, "dB"});
-    r.summary.rows.push_back({"distortion_max_SPL_frequency", lowest->frequency, "Hz"});
+    summary.rows.push_back({"distortion_max_SPL", lowest->spl, "dB"});
+    summary.rows.push_back({"distortion_max_SPL_frequency", lowest->frequency, "Hz"});
     std::printf("distortion: lowest max SPL %.6g dB at %.6g Hz, %.6g V (limited by %s, THD criterion %g %%)\n",
                 lowest->spl, lowest->frequency, lowest->voltage, lowest->limited_by, d.criterion * 100);
   }

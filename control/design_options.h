@@ -26,6 +26,8 @@ struct design_options {
   std::vector<double> distortion_voltages;  // --distortion, V rms; empty: [distortion]'s
   double distortion_from = 10, distortion_to = 500;  // Hz
   int distortion_per_octave = 12;
+  bool accept_unusual = false;  // figures no loudspeaker has are warnings, not errors
+  std::vector<double> at;     // --at: Hz, each design's figures printed at exactly these
 };
 
 // Where the outputs of the design file `path` go: --out, else its folder.

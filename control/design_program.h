@@ -29,7 +29,10 @@ struct design_result {
   std::shared_ptr<large_signal_design> large;  // with [nonlinear] or a port's loss; else null
 };
 
-status compute_design(const design_file& file, const std::vector<double>& grid, design_result& out);
+// Every figure is gated first (design/plausibility.h); `accept_unusual`
+// turns the gate's errors into warnings.
+status compute_design(const design_file& file, const std::vector<double>& grid, design_result& out,
+                      bool accept_unusual = false);
 
 // `plot` is the acoustic_plot script that draws the picture.
 status run_design_program(const design_options& options, const std::string& plot, const reporter& report);
