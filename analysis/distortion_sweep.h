@@ -59,7 +59,8 @@ int distortion_steps(const distortion_setup& setup, double f);
 // The periodic state under v(t) = sum of amplitude_n sin(2 pi n f t +
 // phase_n) (n a whole harmonic of f, amplitudes peak volts before the
 // high-pass), starting from the linear steady state when `start` is
-// empty, else from `start` scaled by `scale`.
+// empty, else from `start` scaled by `scale`; settled when every state
+// repeats within `settled_fraction` of its peak over a period.
 struct harmonic_drive {
   int n = 1;
   double amplitude = 0;  // V peak
@@ -71,7 +72,7 @@ struct periodic_state {
 };
 periodic_response periodic_steady_state(const distortion_setup& setup, double f, int steps,
                                         const std::vector<harmonic_drive>& drive, periodic_state& start,
-                                        double scale, int most_periods = 600);
+                                        double scale, int most_periods = 600, double settled_fraction = 1e-7);
 
 // The DFT bin n of one period: (2 / N) sum x_k e^(-i 2 pi n k / N); bin 0
 // is the mean.
