@@ -67,6 +67,12 @@ status compute_distortion(const design_file& file, const design_result& r, const
   RETURN_IF_ERROR(for_each_in_order<std::vector<distortion_row>>(
       count, request.threads, [&](int j) { return distortion_at(setup, request.grid[j], request.voltages); },
       [&](int, const std::vector<distortion_row>& rows) {
+        for (const distortion_row& row : rows)
+          for (double v : {row.spl, row.thd, row.dc_offset, row.excursion_out, row.excursion_in, row.port_velocity})
+            if (!std::isfinite(v))
+              return status::error(message("the large-signal response at %g Hz and %g V grew without bound: expected "
+                                           "a level the curves hold within +-%g mm (range)",
+                                           row.frequency, row.voltage, r.large->model.range * 1e3));
         out.rows.insert(out.rows.end(), rows.begin(), rows.end());
         return status::success();
       }));

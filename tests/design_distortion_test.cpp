@@ -510,6 +510,13 @@ TEST(DistortionProgram, WritesTheTableInOrderOnAnyThreadCount) {
   EXPECT_TRUE(contains(refused.err, "expected a [nonlinear] table")) << refused.err;
   EXPECT_FALSE(file_exists(dir.file("one/plain_distortion.csv")));
   EXPECT_EQ(csv_rows(dir.file("one/box_distortion.csv")).size(), 5u);
+  // A level far past what the curves hold: one line, the earlier tables stay.
+  const std::string before = read_file(dir.file("one/box_distortion.csv"));
+  const program_run wild =
+      run_in(dir.path(), design_program + " box.toml --out one --distortion 5000V --distortion-grid 20:40:1", "");
+  EXPECT_NE(wild.exit_code, 0);
+  EXPECT_TRUE(contains(wild.err, "box.toml: the large-signal response at 20 Hz and 5000 V grew without bound")) << wild.err;
+  EXPECT_EQ(read_file(dir.file("one/box_distortion.csv")), before);
 }
 
 // The picture's script holds every level's rows inline, in the table's
