@@ -41,7 +41,7 @@ std::size_t nearest(const distortion_picture& p, double f) {
 
 std::string distortion_picture_script(const distortion_picture& p, const std::string& png) {
   const std::size_t levels = p.voltages.size();
-  std::string s = "set terminal pngcairo size 1400,1500 noenhanced font 'Sans,10'\nset output " +
+  std::string s = "reset\nset terminal pngcairo size 1400,1500 noenhanced font 'Sans,10'\nset output " +
                   quoted_for_gnuplot(png) + "\nset grid\nset key top left\n";
   for (std::size_t k = 0; k < levels; ++k) s += level_block(p, k);
   // Compression against level at the resonance, twice it and 200 Hz.

@@ -9,9 +9,7 @@
 #include <utility>
 
 #include "util/message.h"
-#include "util/child_process.h"
 #include "util/ordered_parallel.h"
-#include "util/output_set.h"
 #include "util/text_file.h"
 
 namespace {
@@ -203,22 +201,9 @@ void fill_picture(const design_file& file, const design_result& r, distortion_re
   }
 }
 
-// The script beside the picture, run by gnuplot, then removed.
-status draw_picture(const distortion_picture& p, const std::string& png) {
-  const std::string script = png + ".gp";
-  text_file out;
-  RETURN_IF_ERROR(out.open(script));
-  out.put(distortion_picture_script(p, png));
-  RETURN_IF_ERROR(out.close());
-  const status drawn = run_quietly("/usr/bin/env", {"gnuplot", script});  // env finds gnuplot on PATH
-  std::remove(script.c_str());
-  return drawn;
-}
-
 }  // namespace
 
-status run_distortion(const design_options& o, const std::string& path, const design_file& file,
-                      const design_result& r, design_summary& summary, distortion_result& d) {
+status run_distortion(const design_options& o, const std::string& path, const design_file& file, design_result& r) {
   if (!file.distortion.given && o.distortion_voltages.empty()) return status::success();
   distortion_request request;
   request.voltages = o.distortion_voltages.empty() ? file.distortion.voltages : o.distortion_voltages;
@@ -226,6 +211,8 @@ status run_distortion(const design_options& o, const std::string& path, const de
   const thread_count_result threads = thread_count(std::getenv("ACOUSTIC_THREADS"), std::thread::hardware_concurrency());
   if (!threads.error.empty()) return status::error(threads.error);
   request.threads = threads.threads;
+  r.distortion = std::make_shared<distortion_result>();
+  distortion_result& d = *r.distortion;
   const status computed = compute_distortion(file, r, request, d);
   if (!computed.ok()) return status::error(path + ": " + computed.message);
   fill_picture(file, r, d, request.voltages);
@@ -234,54 +221,14 @@ status run_distortion(const design_options& o, const std::string& path, const de
   for (const level_limit& l : d.limits)
     if (l.voltage > 0 && (!lowest || l.spl < lowest->spl)) lowest = &l;
   if (lowest) {
-    summary.rows.push_back({"distortion_max_SPL", lowest->spl, "dB"});
-    summary.rows.push_back({"distortion_max_SPL_frequency", lowest->frequency, "Hz"});
+    r.summary.rows.push_back({"distortion_max_SPL", lowest->spl, "dB"});
+    r.summary.rows.push_back({"distortion_max_SPL_frequency", lowest->frequency, "Hz"});
     std::printf("distortion: lowest max SPL %.6g dB at %.6g Hz, %.6g V (limited by %s, THD criterion %g %%)\n",
                 lowest->spl, lowest->frequency, lowest->voltage, lowest->limited_by, d.criterion * 100);
   }
   return status::success();
 }
 
-
-status write_distortion_outputs(const design_options& o, const std::string& path, const design_file& file,
-                                const distortion_result& d, const reporter& report) {
-  if (!d.computed) return status::success();
-  const std::string stem = output_folder(o, path) + "/" + file.name;
-  const std::string picture = stem + "_distortion.png";
-  std::vector<std::pair<std::string, std::function<status(const std::string&)>>> tables = {
-      {stem + "_distortion.csv", [&](const std::string& p) { return write_distortion_table(p, d); }},
-      {stem + "_maxspl.csv", [&](const std::string& p) { return write_maxspl_table(p, d); }}};
-  if (!d.imd.empty()) tables.push_back({stem + "_imd.csv", [&](const std::string& p) { return write_imd_table(p, d); }});
-  std::vector<std::string> names;
-  for (const auto& t : tables) names.push_back(t.first);
-  names.push_back(picture);
-  const output_set outputs(names);
-  RETURN_IF_ERROR(outputs.check_replaceable());
-  outputs.discard();
-  for (const auto& t : tables) {
-    const status written = t.second(output_set::working_name(t.first));
-    if (!written.ok()) {
-      outputs.discard();
-      return written;
-    }
-  }
-  const status drawn = draw_picture(d.picture, output_set::working_name(picture));
-  if (!drawn.ok()) {
-    report.warning("no picture " + picture + ": " + drawn.message);
-    std::remove(output_set::working_name(picture).c_str());
-    std::remove(picture.c_str());
-    names.pop_back();
-  }
-  const status committed = outputs.commit();
-  if (!committed.ok()) {
-    outputs.discard();
-    return committed;
-  }
-  std::string wrote;
-  for (const std::string& n : names) wrote += (wrote.empty() ? "" : ", ") + n;
-  std::printf("wrote %s\n", wrote.c_str());
-  return status::success();
-}
 
 status write_maxspl_table(const std::string& path, const distortion_result& d) {
   text_file out;

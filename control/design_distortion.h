@@ -49,16 +49,9 @@ void large_signal_summary(const design_result& r, design_summary& summary, std::
 status prepare_large_signal(const design_file& file, design_result& r);
 
 // With [distortion] or --distortion: the sweep and the distortion-limited
-// max SPL, the lowest of which joins `summary` and is printed.
-status run_distortion(const design_options& o, const std::string& path, const design_file& file,
-                      const design_result& r, design_summary& summary, distortion_result& d);
-
-// The tables of a computed sweep as one set in the design's output
-// folder: NAME_distortion.csv, NAME_maxspl.csv, with two tones
-// NAME_imd.csv, and NAME_distortion.png drawn by gnuplot (a picture that
-// cannot be drawn is a warning).
-status write_distortion_outputs(const design_options& o, const std::string& path, const design_file& file,
-                                const distortion_result& d, const reporter& report);
+// max SPL (r.distortion), the lowest of which joins r.summary and is
+// printed, and the picture's data.
+status run_distortion(const design_options& o, const std::string& path, const design_file& file, design_result& r);
 
 status write_maxspl_table(const std::string& path, const distortion_result& d);
 

@@ -106,9 +106,13 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   std::string grid;
   app.add_option("DESIGN", o.design_paths, "the design file (TOML); several are compared");
   app.add_option("--vary", o.vary,
-                 "KEY=FROM:TO:STEP: the design once per value of a key, compared (e.g. enclosure.Vb=20l:80l:10l)");
+                 "KEY=FROM:TO:STEP: the design once per value of a key, compared (e.g. enclosure.Vb=20l:80l:10l); "
+                 "twice: once per pair of values, a grid of at most 1000 designs");
+  app.add_flag("--no-picture", o.no_picture, "write the tables alone, without drawing any picture");
   app.add_option("--out", o.out_dir, "the folder for the outputs (default: the design file's)");
   app.add_option("--grid", grid, "FROM:TO:PER_OCTAVE, the logarithmic frequency grid in Hz (default 5:1000:48)");
+  std::string refine;
+  app.add_option("--refine", refine, "N: rows per bandwidth f/Q merged into the grid around each resonator (default 8)");
   app.add_option("--emit-parameters", o.emit_dir,
                  "write parameters.txt and answers.txt there, so that acoustic_sim simulates the design");
   std::string signal, duration;
@@ -144,6 +148,9 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   }
   if (o.design_paths.empty()) return status::error("no design file: expected acoustic_design DESIGN.toml (see --help)");
   o.design_path = o.design_paths.front();
+  if (o.vary.size() > 2)
+    return status::error(message("option --vary is given %zu times: expected at most 2 (a grid of two keys)",
+                                 o.vary.size()));
   if (!o.vary.empty() && o.design_paths.size() > 1)
     return status::error("option --vary studies one design: expected one design file");
   if (!o.emit_dir.empty() && (o.design_paths.size() > 1 || !o.vary.empty()))
@@ -155,6 +162,11 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
     RETURN_IF_ERROR(parse_grid(distortion_grid, "--distortion-grid", "20:500:12", o.distortion_from, o.distortion_to,
                                o.distortion_per_octave));
   if (app.count("--at") > 0) RETURN_IF_ERROR(parse_frequencies(at, o.at));
+  if (app.count("--refine") > 0 &&
+      (parse_int(refine, o.refine_per_bandwidth) != read_result::ok || o.refine_per_bandwidth < 1 ||
+       o.refine_per_bandwidth > 1000))
+    return status::error(message("option --refine is %s: expected a whole number of rows per bandwidth from 1 to 1000",
+                                 ::quoted(refine).c_str()));
   if (app.count("--transient") > 0) {
     RETURN_IF_ERROR(parse_signal(signal, o.signal));
     o.transient = true;
