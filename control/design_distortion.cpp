@@ -4,9 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <thread>
-#include <utility>
 
 #include "util/message.h"
 #include "util/ordered_parallel.h"
