@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "design/nonlinear_sheet.h"
 #include "design/units.h"
 #include "util/command_line.h"
 #include "util/message.h"
@@ -11,11 +12,12 @@
 namespace {
 
 // "FROM:TO:PER_OCTAVE", the frequencies in Hz (a trailing "Hz" allowed).
-status parse_grid(const std::string& text, design_options& o) {
+status parse_grid(const std::string& text, const char* option, const char* example, double& from, double& to,
+                  int& per_octave) {
   const auto bad = [&]() {
-    return status::error(message("option --grid is %s: expected FROM:TO:PER_OCTAVE, e.g. 5:1000:48 (Hz, "
+    return status::error(message("option %s is %s: expected FROM:TO:PER_OCTAVE, e.g. %s (Hz, "
                                  "0 < FROM < TO, PER_OCTAVE a whole number from 1 to 1000)",
-                                 quoted(text).c_str()));
+                                 option, quoted(text).c_str(), example));
   };
   const std::size_t first = text.find(':'), second = text.find(':', first + 1);
   if (first == std::string::npos || second == std::string::npos) return bad();
@@ -24,10 +26,9 @@ status parse_grid(const std::string& text, design_options& o) {
     while (!part.empty() && part.back() == ' ') part.pop_back();
     return parse_real(part, value) == read_result::ok && std::isfinite(value) && value > 0;
   };
-  if (!frequency(text.substr(0, first), o.grid_from) ||
-      !frequency(text.substr(first + 1, second - first - 1), o.grid_to) || !(o.grid_to > o.grid_from) ||
-      parse_int(text.substr(second + 1), o.grid_per_octave) != read_result::ok || o.grid_per_octave < 1 ||
-      o.grid_per_octave > 1000)
+  if (!frequency(text.substr(0, first), from) || !frequency(text.substr(first + 1, second - first - 1), to) ||
+      !(to > from) || parse_int(text.substr(second + 1), per_octave) != read_result::ok || per_octave < 1 ||
+      per_octave > 1000)
     return bad();
   return status::success();
 }
@@ -119,6 +120,12 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
                  "step, impulse, burst:FREQ:CYCLES or sine:FREQ:SECONDS: the design driven through its coil in the "
                  "time domain, written as NAME_transient.csv and NAME_transient.png");
   app.add_option("--duration", duration, "the transient's record, e.g. 500ms (default: until it has settled, at most 2 s)");
+  std::string distortion, distortion_grid;
+  app.add_option("--distortion", distortion,
+                 "LEVELS, e.g. 2.83V,10V,20V (rms): the large-signal driver's distortion at each level, as "
+                 "NAME_distortion.csv (needs [nonlinear]; replaces [distortion] voltages)");
+  app.add_option("--distortion-grid", distortion_grid,
+                 "FROM:TO:PER_OCTAVE, the distortion sweep's grid in Hz (default 10:500:12)");
   std::string at;
   app.add_option("--at", at,
                  "F1,F2,...: after each design's summary, NAME.csv's header and its row at exactly these frequencies "
@@ -148,7 +155,12 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
     return status::error("option --vary studies one design: expected one design file");
   if (!o.emit_dir.empty() && (o.design_paths.size() > 1 || !o.vary.empty()))
     return status::error("option --emit-parameters writes one design: expected one design file and no --vary");
-  if (app.count("--grid") > 0) RETURN_IF_ERROR(parse_grid(grid, o));
+  if (app.count("--grid") > 0)
+    RETURN_IF_ERROR(parse_grid(grid, "--grid", "5:1000:48", o.grid_from, o.grid_to, o.grid_per_octave));
+  if (app.count("--distortion") > 0) RETURN_IF_ERROR(parse_voltage_list(distortion, "option --distortion", o.distortion_voltages));
+  if (app.count("--distortion-grid") > 0)
+    RETURN_IF_ERROR(parse_grid(distortion_grid, "--distortion-grid", "20:500:12", o.distortion_from, o.distortion_to,
+                               o.distortion_per_octave));
   if (app.count("--at") > 0) RETURN_IF_ERROR(parse_frequencies(at, o.at));
   if (app.count("--refine") > 0 &&
       (parse_int(refine, o.refine_per_bandwidth) != read_result::ok || o.refine_per_bandwidth < 1 ||

@@ -25,6 +25,9 @@ struct design_options {
   bool transient = false;     // --transient given
   voltage_signal signal;      // its shape; the peak follows from the design's voltage
   double duration = 0;        // s; 0: until the response has settled, at most 2 s
+  std::vector<double> distortion_voltages;  // --distortion, V rms; empty: [distortion]'s
+  double distortion_from = 10, distortion_to = 500;  // Hz
+  int distortion_per_octave = 12;
   bool accept_unusual = false;  // figures no loudspeaker has are warnings, not errors
   std::vector<double> at;     // --at: Hz, each design's figures printed at exactly these
 };

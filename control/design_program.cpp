@@ -17,6 +17,7 @@
 #include "control/design_ducts.h"
 #include "control/design_resonators.h"
 #include "control/design_compare.h"
+#include "control/design_distortion.h"
 #include "control/design_transient.h"
 #include "control/run_outputs.h"
 #include "design/variation.h"
@@ -145,6 +146,7 @@ status compute_design(const design_file& file, const std::vector<double>& grid, 
                                  "the datasheet's figures)",
                                  row->quantity.c_str()));
   r.warnings.insert(r.warnings.end(), r.summary.warnings.begin(), r.summary.warnings.end());
+  if (file.nonlinear.given || file.enclosure.port_loss.given) RETURN_IF_ERROR(prepare_large_signal(file, r));
   return status::success();
 }
 
@@ -204,6 +206,7 @@ status run_one_design(const design_options& o, const std::string& path, const re
   c.path = path;
   c.title = title_of(c.file);
   RETURN_IF_ERROR(work_out(o, path, c.title, report, c));
+  RETURN_IF_ERROR(run_distortion(o, path, c.file, c.result));
   return drive_in_time(o, path, c);
 }
 

@@ -3,6 +3,7 @@
 // answered as a response table, a summary and a picture.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "design/design_file.h"
 #include "design/driver.h"
 #include "design/network_compiler.h"
+#include "design/nonlinear_model.h"
 #include "util/reporter.h"
 #include "util/status.h"
 
@@ -23,6 +25,8 @@ struct resonator_search {
   bool radiated = false;  // of the radiated pressure, else the chamber's
 };
 
+struct distortion_result;  // control/design_distortion.h
+
 // A design worked out: the driver completed, the network compiled and
 // solved at every grid frequency, the summary.
 struct design_result {
@@ -33,6 +37,8 @@ struct design_result {
   design_summary summary;
   std::vector<std::string> warnings;  // slips and disagreements, without the file's name
   std::vector<resonator_search> searches;  // per resonator: its notch and peak
+  std::shared_ptr<large_signal_design> large;  // with [nonlinear] or a port's loss; else null
+  std::shared_ptr<distortion_result> distortion;  // with [distortion] or --distortion; else null
 };
 
 // r's compiled design and drive solved at every frequency of GRID into

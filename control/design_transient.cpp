@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "control/design_distortion.h"
 #include "model/natural_frequencies.h"
 #include "simulation/filtered_voltage.h"
 #include "util/message.h"
@@ -71,12 +72,15 @@ status plan_transient(const model_state& s, const voice_coil& coil, const voltag
 }
 
 status compute_transient(design_result& r, voltage_signal signal, double duration, transient_result& out) {
-  model_state& s = *r.compiled.network;
+  // A large-signal driver steps its own network, that of its curves at rest.
+  model_state& s = r.large ? *r.large->compiled.network : *r.compiled.network;
   signal.peak = std::sqrt(2.0) * r.drive.coil.voltage;
-  const voice_coil& coil = r.drive.coil;
+  voice_coil coil = r.drive.coil;
+  if (r.large) coil.bl = r.large->driver.bl, coil.le = r.large->driver.le;
   RETURN_IF_ERROR(plan_transient(s, coil, signal, duration, out.plan));
+  if (r.large) RETURN_IF_ERROR(check_large_signal_step(r, out.plan.delta));
   const std::vector<double> voltage = voltage_samples(signal, r.drive.highpass, out.plan.delta, out.plan.rows);
-  RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record));
+  RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record, r.large ? &r.large->model : nullptr));
   // What the amplifier is asked for, beside what the filter lets through.
   if (r.drive.highpass.order > 0)
     out.amplifier_voltage = voltage_samples(signal, highpass_filter{}, out.plan.delta, out.plan.rows);

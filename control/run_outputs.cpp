@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "control/design_distortion.h"
 #include "control/design_files.h"
 #include "pictures/compare_picture.h"
 #include "pictures/design_picture.h"
@@ -157,6 +158,22 @@ status write_run_outputs(const design_options& o, const std::vector<compared_des
                               return status::success();
                             }});
         lines.push_back({{t_stem + ".csv"}, {t_stem + ".png"}});
+      }
+      if (r.distortion) {
+        const distortion_result& dist = *r.distortion;
+        wrote_line line{{stem + "_distortion.csv", stem + "_maxspl.csv"}, {stem + "_distortion.png"}};
+        tables.push_back({line.tables[0], [&dist](const std::string& p) { return write_distortion_table(p, dist); }});
+        tables.push_back({line.tables[1], [&dist](const std::string& p) { return write_maxspl_table(p, dist); }});
+        if (!dist.imd.empty()) {
+          line.tables.push_back(stem + "_imd.csv");
+          tables.push_back({line.tables[2], [&dist](const std::string& p) { return write_imd_table(p, dist); }});
+        }
+        const std::string png = stem + "_distortion.png";
+        pictures.push_back({png, [&dist, png](std::string& script) {
+                              script = distortion_picture_script(dist.picture, output_set::working_name(png));
+                              return status::success();
+                            }});
+        lines.push_back(line);
       }
     }
   }

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <toml++/toml.h>
 
+#include "design/nonlinear_keys.h"
 #include "design/air.h"
 #include "design/resonator_file.h"
 #include "design/units.h"
@@ -229,6 +230,12 @@ const std::vector<key_rule>& rules() {
       {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter)), static_cast<int>(D::length)},
       {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area)), static_cast<int>(D::area)},
       {"enclosure", "Ql", plain(FIELD(enclosure.Ql), true)},
+      {"enclosure", "port_loss",
+       [](const toml::node& node, const std::string& key, design_file& d) -> status {
+         RETURN_IF_ERROR(read_port_loss(node, key, d.enclosure.port_loss.value));
+         d.enclosure.port_loss.given = true;
+         return status::success();
+       }},
       {"enclosure", "depth", quantity(D::length, FIELD(enclosure.depth)), static_cast<int>(D::length)},
       {"enclosure", "ports",
        [](const toml::node& node, const std::string& key, design_file& d) -> status {
@@ -314,7 +321,7 @@ std::string suggestion(const std::string& name, const std::vector<std::string>& 
 }
 
 const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits",
-                                         "air",    "source",    "model",            "resonator"};
+                                         "air",    "source",    "model",            "resonator", "nonlinear", "distortion"};
 
 std::vector<std::string> keys_of(const std::string& table) {
   std::vector<std::string> known;
@@ -353,7 +360,13 @@ status read_document(const toml::table& document, design_file& d) {
                                    suggestion(k, tables, [](const std::string& t) { return "[" + t + "]"; }, "tables")
                                        .c_str()));
     if (!node.is_table()) return wrong(k, message("a table [%s]", k.c_str()));
-    RETURN_IF_ERROR(read_table(*node.as_table(), k, d));
+    if (k == "nonlinear") {
+      RETURN_IF_ERROR(read_nonlinear_table(*node.as_table(), d.nonlinear));
+    } else if (k == "distortion") {
+      RETURN_IF_ERROR(read_distortion_table(*node.as_table(), d.distortion));
+    } else {
+      RETURN_IF_ERROR(read_table(*node.as_table(), k, d));
+    }
   }
   d.air.given = document.contains("air");
   d.source.given = document.contains("source");
@@ -366,6 +379,8 @@ status read_document(const toml::table& document, design_file& d) {
     return status::error("no [driver] table: expected the driver's datasheet");
   d.enclosure.given = document.contains("enclosure");
   d.radiator.given = document.contains("passive_radiator");
+  if (d.distortion.given && !d.nonlinear.given)
+    return status::error("[distortion] given without [nonlinear]: expected the driver's large-signal curves");
   if (d.enclosure.given && !document["enclosure"]["type"])
     return status::error("enclosure.type is missing: expected closed | vented | bandpass4 | baffle | passive_radiator");
   return status::success();
@@ -452,6 +467,8 @@ status parse_design_text(const std::string& text, const std::string& path, desig
                                  description.c_str()));
   }
   const status read = read_document(document, d);
+  const std::size_t slash = path.find_last_of('/');
+  d.nonlinear.folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
   if (!read.ok()) return status::error(path + ": " + read.message);
   return status::success();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "design/nonlinear_sheet.h"
 #include "design/units.h"
 #include "model/drive_filter.h"
 #include "util/status.h"
@@ -39,6 +40,7 @@ struct enclosure_sheet {
   bool given = false;  // the [enclosure] table is there
   enclosure_type type = enclosure_type::closed;
   given_value Vb, Vr, fb, port_length, port_diameter, port_area, Ql;
+  given_value port_loss;  // xi of the port's loss, 0 allowed
   given_value depth;  // inside, for the port to fit
   int ports = 1;
   port_ends ends = port_ends::flanged_free;
@@ -98,6 +100,8 @@ struct design_file {
   std::vector<resonator_sheet> resonators;
   source_sheet source;
   model_sheet model;
+  nonlinear_sheet nonlinear;        // [nonlinear]: the large-signal curves
+  distortion_sheet distortion;      // [distortion]: the sweep's levels
 };
 
 // Whether the file uses a table of the side branches and the air: without

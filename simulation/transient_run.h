@@ -13,6 +13,7 @@
 
 #include "model/model_state.h"
 #include "model/voice_coil.h"
+#include "simulation/nonlinear_driver.h"
 #include "simulation/voltage_signal.h"
 #include "util/status.h"
 
@@ -33,6 +34,9 @@ struct transient_record {
 // Rows 0 .. rows-1 at t = k delta from rest, the coil driven by
 // voltage[k] (voltage_samples: the signal after any filter; an impulse's
 // Dirac comes from `signal`). Sets s.delta and the matrices for it. Fails
-// when the response grows without bound.
+// when the response grows without bound. A large-signal `driver` makes
+// the stepping's coefficients depend on the state (the coil's bl and le
+// are then its values at rest).
 status run_transient(model_state& s, const voice_coil& coil, const voltage_signal& signal,
-                     const std::vector<double>& voltage, double delta, transient_record& out);
+                     const std::vector<double>& voltage, double delta, transient_record& out,
+                     const large_signal* driver = nullptr);
