@@ -8,6 +8,7 @@
 
 #include "model/natural_frequencies.h"
 #include "util/message.h"
+#include "util/fixed_format.h"
 #include "util/output_set.h"
 #include "util/text_file.h"
 
@@ -16,40 +17,51 @@ status ensure_folder(const std::string& dir) {
   return status::error(message("cannot create the folder %s: %s", dir.c_str(), std::strerror(errno)));
 }
 
-status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
-                            bool filtered, bool radiator) {
-  text_file out;
-  RETURN_IF_ERROR(out.open(path));
-  out.put("frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
-          "max_SPL[dB],max_voltage[V]");
-  if (port) out.put(",port_velocity[m/s]");
-  if (radiator) out.put(",radiator_excursion[mm]");
-  out.put(filtered ? ",SPL_unfiltered[dB],excursion_unfiltered[mm]\n" : "\n");
+namespace {
+
+void put_fixed(std::string& out, double x) {
+  char digits[fixed6_max_chars];
+  out.append(digits, format_fixed6(x, digits));
+}
+
+}  // namespace
+
+std::string response_table_text(const std::vector<design_point>& points, bool port, bool filtered, bool radiator) {
+  std::string out =
+      "frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
+      "max_SPL[dB],max_voltage[V]";
+  if (port) out += ",port_velocity[m/s]";
+  if (radiator) out += ",radiator_excursion[mm]";
+  out += filtered ? ",SPL_unfiltered[dB],excursion_unfiltered[mm]\n" : "\n";
   for (const design_point& p : points) {
-    out.put_fixed(p.frequency);
+    put_fixed(out, p.frequency);
     for (double v : {p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance), degrees(p.impedance),
-                     p.max_spl,
-                     p.max_voltage}) {
-      out.put(',');
-      out.put_fixed(v);
+                     p.max_spl, p.max_voltage}) {
+      out += ',';
+      put_fixed(out, v);
     }
     if (port) {
-      out.put(',');
-      out.put_fixed(p.port_velocity);
+      out += ',';
+      put_fixed(out, p.port_velocity);
     }
     if (radiator) {
-      out.put(',');
-      out.put_fixed(p.radiator_excursion_mm);
+      out += ',';
+      put_fixed(out, p.radiator_excursion_mm);
     }
     if (filtered) {
-      out.put(',');
-      out.put_fixed(p.spl_unfiltered);
-      out.put(',');
-      out.put_fixed(p.excursion_unfiltered_mm);
+      out += ',';
+      put_fixed(out, p.spl_unfiltered);
+      out += ',';
+      put_fixed(out, p.excursion_unfiltered_mm);
     }
-    out.put('\n');
+    out += '\n';
   }
-  return out.close();
+  return out;
+}
+
+status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
+                            bool filtered, bool radiator) {
+  return write_text(path, response_table_text(points, port, filtered, radiator));
 }
 
 status write_text(const std::string& path, const std::string& text) {
@@ -59,12 +71,14 @@ status write_text(const std::string& path, const std::string& text) {
   return out.close();
 }
 
+std::string summary_table_text(const design_summary& summary) {
+  std::string out = "quantity,value,unit\n";
+  for (const summary_row& r : summary.rows) out += message("%s,%.6g,%s\n", r.quantity.c_str(), r.value, r.unit.c_str());
+  return out;
+}
+
 status write_summary_table(const std::string& path, const design_summary& summary) {
-  text_file out;
-  RETURN_IF_ERROR(out.open(path));
-  out.put("quantity,value,unit\n");
-  for (const summary_row& r : summary.rows) out.put(message("%s,%.6g,%s\n", r.quantity.c_str(), r.value, r.unit.c_str()));
-  return out.close();
+  return write_text(path, summary_table_text(summary));
 }
 
 namespace {

@@ -18,12 +18,16 @@ status ensure_folder(const std::string& dir);
 // port_velocity[m/s] with a port; every number as "%f".
 status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
                             bool filtered = false, bool radiator = false);
+// The same table as text, byte for byte the file's.
+std::string response_table_text(const std::vector<design_point>& points, bool port, bool filtered = false,
+                                bool radiator = false);
 
 // quantity,value,unit; values as "%.6g".
 // `text` as the whole file at `path`.
 status write_text(const std::string& path, const std::string& text);
 
 status write_summary_table(const std::string& path, const design_summary& summary);
+std::string summary_table_text(const design_summary& summary);
 
 // The design as acoustic_sim's parameter file and answers (a sinusoid at
 // `resonance`, rounded to whole Hz), the coil folded into the piston's

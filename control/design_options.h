@@ -23,6 +23,9 @@ struct design_options {
   bool transient = false;     // --transient given
   voltage_signal signal;      // its shape; the peak follows from the design's voltage
   double duration = 0;        // s; 0: until the response has settled, at most 2 s
+  bool serve = false;         // --serve: the live design page
+  int port = 0;               // its port; 0: a free one
+  std::string listen = "127.0.0.1";
 };
 
 // Where the outputs of the design file `path` go: --out, else its folder.
