@@ -116,11 +116,15 @@ void on_json(httplib::Server& server, const char* path, std::function<json(const
 }
 
 void add_routes(httplib::Server& server, const served_files& f) {
-  server.Get(R"(/[a-z.]*)", [](const httplib::Request& req, httplib::Response& res) {
+  server.Get(R"(/[a-z.]*)", [&f](const httplib::Request& req, httplib::Response& res) {
     const page_asset* asset = find_page_asset(req.path.c_str());
     if (!asset) return refuse(res, 404, "no such page");
-    res.set_content(reinterpret_cast<const char*>(asset->data), asset->size,
-                    std::string(asset->type) + "; charset=utf-8");
+    std::string content(reinterpret_cast<const char*>(asset->data), asset->size);
+    // The page's script sends the token back as X-Token; the cookie it
+    // came with is out of a script's reach.
+    const std::size_t mark = content.find("@TOKEN@");
+    if (mark != std::string::npos) content.replace(mark, 7, f.token);
+    res.set_content(content, std::string(asset->type) + "; charset=utf-8");
   });
   server.Get("/api/start", [&f](const httplib::Request&, httplib::Response& res) {
     json designs = json::array();
