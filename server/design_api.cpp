@@ -56,7 +56,9 @@ status edited_design_text(const json& request, std::string& text) {
   if (request.contains("values") && request["values"].is_object())
     for (const auto& [key, value] : request["values"].items()) {
       if (!value.is_string()) return status::error(key + ": expected a text");
-      values.push_back({key, toml_value_text(value.get<std::string>(), has_unit(key))});
+      // An emptied field: the key is no longer given.
+      const std::string typed = value.get<std::string>();
+      values.push_back({key, typed.empty() ? "" : toml_value_text(typed, has_unit(key))});
     }
   const std::string base = request.value("text", std::string());
   return edit_design_text(base, values, text);

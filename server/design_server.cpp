@@ -12,6 +12,7 @@
 #include "design/design_file.h"
 #include "server/access.h"
 #include "server/design_api.h"
+#include "server/design_studies.h"
 #include "server/design_text.h"
 #include "server/page_assets.h"
 #include "server/saved_design.h"
@@ -50,7 +51,9 @@ served_files files_of(const server_settings& s) {
 
 void send_json(httplib::Response& res, const json& answer, int code = 200) {
   res.status = code;
-  res.set_content(answer.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
+  // Not "application/json" alone, which the library compresses for a
+  // browser: brotli on every answer costs more than the computation.
+  res.set_content(answer.dump(-1, ' ', false, json::error_handler_t::replace), "application/json; charset=utf-8");
 }
 
 void refuse(httplib::Response& res, int code, const std::string& why) {
@@ -140,6 +143,13 @@ void add_routes(httplib::Server& server, const served_files& f) {
     return loaded(text);
   });
   on_json(server, "/api/compute", [](const json& request, int&) { return compute_answer(request); });
+  on_json(server, "/api/transient", [](const json& request, int&) { return transient_answer(request); });
+  on_json(server, "/api/align", [&f](const json& request, int& code) -> json {
+    bool given = false;
+    const std::string path = path_named(f, request, given);
+    if (path.empty()) return code = 404, json{{"error", "not a design file here"}};
+    return alignments_answer(path);
+  });
   on_json(server, "/api/save", [&f](const json& request, int& code) -> json {
     bool given = false;
     const std::string path = path_named(f, request, given);
@@ -171,6 +181,9 @@ status serve_design_page(const server_settings& settings,
   RETURN_IF_ERROR(new_token(f.token));
   httplib::Server server;
   server.set_payload_max_length(largest_body);
+  // The header and the body of an answer leave in separate writes: without
+  // this, the body waits for the browser's delayed acknowledgement.
+  server.set_tcp_nodelay(true);
   server.set_default_headers({{"Content-Security-Policy", "default-src 'self'"},
                               {"X-Content-Type-Options", "nosniff"},
                               {"Cache-Control", "no-store"},

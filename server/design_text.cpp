@@ -33,6 +33,7 @@ class offsets {
     }
     return i;
   }
+  std::size_t line_start(toml::source_index line) const { return starts_[std::min<std::size_t>(line - 1, starts_.size() - 1)]; }
   // The start of the line after `line`, or the end of the text.
   std::size_t after_line(toml::source_index line) const {
     return line < starts_.size() ? starts_[line] : text_.size();
@@ -88,6 +89,17 @@ status edit_design_text(const std::string& text, const key_values& values, std::
     const std::string table = full.substr(0, dot), key = full.substr(dot + 1);
     const std::string line = key + " = " + value + "\n";
     toml::node* found = document.get(table);
+    if (value.empty()) {
+      const toml::table* t = found ? found->as_table() : nullptr;
+      const toml::node* node = t ? t->get(key) : nullptr;
+      if (!node) continue;
+      if (t->is_inline()) return status::error(message("%s: expected a table [%s] on lines of its own", full.c_str(), table.c_str()));
+      // A key and its value have lines of their own in TOML: those lines go,
+      // with the comment that described the value.
+      const std::size_t from = where.line_start(node->source().begin.line), to = where.after_line(node->source().end.line);
+      splices.push_back({from, to, ""});
+      continue;
+    }
     if (!found) {
       const auto same = std::find_if(appended.begin(), appended.end(), [&](const auto& a) { return a.first == table; });
       if (same == appended.end())
@@ -116,7 +128,8 @@ status edit_design_text(const std::string& text, const key_values& values, std::
   for (std::size_t i = 0; i < splices.size();) {
     std::size_t j = i;
     std::string joined;
-    while (j < splices.size() && splices[j].from == splices[i].from && splices[j].to == splices[i].from) joined += splices[j++].text;
+    while (j < splices.size() && splices[j].from == splices[i].from && splices[j].to == splices[i].from)
+      joined += splices[j++].text;
     if (j > i) {
       out.insert(splices[i].from, joined);
       i = j;

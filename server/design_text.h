@@ -19,7 +19,8 @@ std::string toml_value_text(const std::string& typed, bool has_unit);
 
 // The file's text with each KEY set to its TOML value text. A key that is
 // there keeps its place and its line's comment; a new one goes after the
-// last key of its table, a new table at the end. Fails on a syntax error,
+// last key of its table, a new table at the end. An empty value text
+// removes the key (its whole line when nothing else is on it). Fails on a syntax error,
 // naming the line, and on a key that is not a table's own line.
 status edit_design_text(const std::string& text, const key_values& values, std::string& out);
 

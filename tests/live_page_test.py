@@ -32,7 +32,7 @@ for path in ("/usr/bin/chromedriver", "/usr/bin/chromium"):
     if not os.path.exists(path):
         missing(path)
 
-DESIGN, EXAMPLES = sys.argv[1], sys.argv[2]
+DESIGN = EXAMPLES = None  # from the command line
 failures = []
 
 
@@ -228,6 +228,48 @@ def checks(driver, work, designs, vented, original, markup_name):
     check(sorted(os.listdir(designs)) == ["box_b.toml", "markup.toml", "woofer_vented.toml"],
           "nothing else written: %r" % sorted(os.listdir(designs)))
 
+    # Align: the command line's alignments of the saved driver; one loaded into the form.
+    run = subprocess.run([DESIGN, "--align", copy, "--out", os.path.join(work, "align")], capture_output=True, text=True)
+    with open(os.path.join(work, "align", "box_b_alignments.csv")) as f:
+        rows = [line.split(",") for line in f.read().splitlines()[1:]]
+    driver.find_element(By.ID, "align").click()
+    WebDriverWait(driver, 10).until(lambda d: d.find_elements(By.CSS_SELECTOR, "#alignment-list button"))
+    buttons = driver.find_elements(By.CSS_SELECTOR, "#alignment-list button")
+    check(len(buttons) == len(rows), "Align lists %d rows, the command line %d" % (len(buttons), len(rows)))
+    for button, row in zip(buttons, rows):
+        check(("Vb %.4g l" % float(row[2])) in button.text, "alignment %r shows Vb of %r" % (button.text, row))
+    qtc707 = [b for b in buttons if b.text.startswith("closed Qtc 0.707")]
+    check(len(qtc707) == 1, "a closed box of Qtc 0.707 is offered")
+    if qtc707:
+        qtc707[0].click()
+        settled(driver)
+        qtc = summary_value(page_summary(driver), "Qtc")
+        check(qtc is not None and abs(float(qtc) - 0.707) < 0.002, "the loaded alignment's Qtc: %s (%s)" % (
+            qtc, driver.execute_script("return JSON.stringify(state.answer.errors) + document.body.innerText")[:3000]))
+        check(driver.find_element(By.ID, "k-enclosure-type").get_attribute("value") == "closed", "type closed")
+
+    # Transient: the command line's lines for the same design and signal.
+    set_field(driver, "enclosure.type", "vented")
+    set_field(driver, "enclosure.Vb", "35 l")
+    set_field(driver, "enclosure.fb", "32 Hz")
+    set_field(driver, "enclosure.port_diameter", "75 mm")
+    set_field(driver, "enclosure.Ql", "10")
+    settled(driver)
+    driver.find_element(By.ID, "signal").send_keys("burst:40Hz:8")
+    driver.find_element(By.ID, "transient").click()
+    WebDriverWait(driver, 30).until(lambda d: d.find_elements(By.CSS_SELECTOR, "#transient-lines li"))
+    shown = [e.text for e in driver.find_elements(By.CSS_SELECTOR, "#transient-lines li")]
+    run = subprocess.run([DESIGN, copy, "--out", os.path.join(work, "tr"), "--transient", "burst:40Hz:8"],
+                         capture_output=True, text=True)
+    cli_lines = [l[len("transient: "):] for l in run.stdout.splitlines() if l.startswith("transient: ")]
+    check(driver.find_element(By.ID, "transient-title").text == "transient: " + cli_lines[0],
+          "the transient's signal: %r" % cli_lines[:1])
+    check(shown == cli_lines[1:], "the transient's lines: page %r, command line %r" % (shown, cli_lines[1:]))
+    driver.find_element(By.ID, "keep").click()
+    if os.environ.get("LIVE_PAGE_SCREENSHOT"):
+        driver.execute_script("document.getElementById('transient-block').scrollIntoView()")
+        driver.save_screenshot(os.environ["LIVE_PAGE_SCREENSHOT"].replace(".png", "_end.png"))
+
     # Twenty designs at once, each answered with its own F3.
     volumes = ["%d l" % (20 + 3 * k) for k in range(20)]
     answers = driver.execute_async_script("""
@@ -265,4 +307,5 @@ def checks(driver, work, designs, vented, original, markup_name):
 
 
 if __name__ == "__main__":
+    DESIGN, EXAMPLES = sys.argv[1], sys.argv[2]
     sys.exit(main())

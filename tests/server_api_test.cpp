@@ -79,7 +79,6 @@ TEST(ServerApi, ErrorsNameTheirKey) {
       {"driver.Qes", "fast", "driver.Qes"},
       {"enclosure.type", "round", "enclosure.type"},
       {"enclosure.ports", "0", "enclosure.ports"},
-      {"drive.space", "", "drive.space"},
   };
   for (const auto& c : cases) {
     const json answer = compute_answer(request_for("woofer_vented", {{c.key, c.typed}}));
@@ -106,6 +105,14 @@ TEST(ServerApi, WarningsAndErrorsOfTheComputation) {
   const status library = compute_design(file, log_grid(5, 1000, 48), r);
   ASSERT_FALSE(library.ok());
   EXPECT_EQ(answer["errors"][0]["text"].get<std::string>(), "design.toml: " + library.message);
+  // An emptied field: the key is no longer given, and the design lacks it.
+  answer = compute_answer(request_for("woofer_vented", {{"driver.Re", ""}}));
+  ASSERT_EQ(answer["errors"].size(), 1u);
+  EXPECT_FALSE(contains(answer["text"].get<std::string>(), "Re ="));
+  ASSERT_TRUE(parse_design_text(answer["text"].get<std::string>(), "woofer_vented.toml", file).ok());
+  const status without_re = compute_design(file, log_grid(5, 1000, 48), r);
+  EXPECT_EQ(answer["errors"][0]["text"].get<std::string>(), "woofer_vented.toml: " + without_re.message);
+  EXPECT_EQ(answer["errors"][0]["key"].get<std::string>(), "driver.Re") << without_re.message;
   // Syntax the file cannot hold.
   answer = compute_answer({{"seq", 2}, {"name", "x.toml"}, {"text", "[driver\n"}});
   ASSERT_EQ(answer["errors"].size(), 1u);

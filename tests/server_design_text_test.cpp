@@ -33,7 +33,10 @@ TEST(ServerDesignText, Edits) {
       {"an inline table replaced whole", "[drive]\nhighpass = { order = 2, frequency = \"20 Hz\" } # sub\n",
        {{"drive.highpass", "{ order = 1, frequency = \"25 Hz\" }"}},
        "[drive]\nhighpass = { order = 1, frequency = \"25 Hz\" } # sub\n"},
-      {"two values on one line", "[a]\nx = 1\ny = 22\n", {{"a.y", "3"}, {"a.x", "4"}}, "[a]\nx = 4\ny = 3\n"},
+      {"a key removed with its comment", "[e]\nfb = \"3 Hz\"\n  port_length = \"1 m\" # long\nx = 1\n",
+       {{"e.port_length", ""}, {"e.absent", ""}}, "[e]\nfb = \"3 Hz\"\nx = 1\n"},
+      {"a multi-line value removed whole", "[e]\na = [1,\n 2]\nb = 1", {{"e.a", ""}}, "[e]\nb = 1"},
+      {"two values on neighbouring lines", "[a]\nx = 1\ny = 22\n", {{"a.y", "3"}, {"a.x", "4"}}, "[a]\nx = 4\ny = 3\n"},
   };
   for (const auto& c : cases) {
     std::string out;

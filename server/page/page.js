@@ -5,7 +5,9 @@
 'use strict';
 
 const token = document.querySelector('meta[name="token"]').content;
-const colours = ['#1f77b4', '#d62728', '#2ca02c', '#9467bd', '#8c564b', '#e377c2', '#17becf', '#bcbd22', '#ff7f0e'];
+// The design's own curves, then one colour for each kept design.
+const colours = ['#1f77b4', '#555555', '#d62728', '#2ca02c', '#9467bd', '#8c564b', '#e377c2', '#17becf', '#bcbd22',
+                 '#ff7f0e'];
 const state = {
   keys: [], designs: [], folder: 0, name: 'design.toml', text: '', values: {},
   seq: 0, drawn: 0, answer: null, overlays: [], charts: [], started: new Map(),
@@ -128,6 +130,7 @@ async function compute(started) {
   request.seq = seq;
   $('status').textContent = 'computing…';
   const answer = await api('compute', request);
+  const answered = performance.now();
   if (answer.seq !== seq || seq < state.drawn) return;  // a newer answer is or will be drawn
   state.drawn = seq;
   showMessages(answer);
@@ -136,6 +139,7 @@ async function compute(started) {
     draw();
     const began = state.started.get(seq);
     window.redrawTimes.push(performance.now() - began);
+    window.lastSplit = { answer: answered - began, draw: performance.now() - answered };
     $('status').textContent = 'computed';
   } else {
     $('status').textContent = 'not computed: the curves show the last good design';
@@ -296,9 +300,10 @@ function keep() {
     $('status').textContent = 'at most 8 kept designs: remove one first';
     return;
   }
-  const changed = Object.entries(edits()).map(([k, v]) => k.slice(k.indexOf('.') + 1) + '=' + v).join(' ');
+  const changed = Object.entries(edits()).map(([k, v]) => (v ? '' : 'no ') + k.slice(k.indexOf('.') + 1) + (v ? '=' + v : ''))
+    .join(' ');
   const used = new Set(state.overlays.map(o => o.colour));
-  const colour = colours.slice(1).find(c => !used.has(c));
+  const colour = colours.slice(2).find(c => !used.has(c));
   const table = parseTable(state.answer.csv);
   state.overlays.push({ name: state.name.replace(/\.toml$/, '') + (changed ? ' ' + changed : ''), colour, answer: state.answer,
                         table, frequency: table.columns['frequency[Hz]'] });
@@ -392,7 +397,73 @@ async function save(asNew, overwrite) {
   listFiles();
   showTitle();
   fillForm();
+  $('align').disabled = false;
   $('status').textContent = 'saved ' + answer.saved;
+}
+
+// ---- alignments and the transient ----
+
+function fieldValue(key, value) {
+  const input = $(fieldId(key));
+  if (input) input.value = value;
+}
+
+function figure(x) { return String(Number(x.toPrecision(4))); }
+
+async function align() {
+  const answer = await api('align', { folder: state.folder, name: state.name });
+  const list = $('alignment-list');
+  list.replaceChildren();
+  $('alignments').hidden = false;
+  if (answer.error) {
+    list.append(element('li', answer.error));
+    return;
+  }
+  for (const row of answer.rows) {
+    const li = element('li');
+    const vented = row.name !== 'closed';
+    const text = (vented ? 'vented ' + row.name : 'closed Qtc ' + row.qtc) + ': Vb ' + figure(row.vb_l) + ' l, ' +
+      (vented ? 'fb ' + figure(row.fb) : 'fc ' + figure(row.fc)) + ' Hz, F3 ' + figure(row.f3) + ' Hz';
+    const load = element('button', text);
+    load.type = 'button';
+    load.title = row.property;
+    load.addEventListener('click', () => {
+      fieldValue('enclosure.type', vented ? 'vented' : 'closed');
+      fieldValue('enclosure.Vb', figure(row.vb_l) + ' l');
+      fieldValue('enclosure.fb', vented ? figure(row.fb) + ' Hz' : '');
+      fieldValue('enclosure.port_diameter', vented && row.port_diameter_mm > 0 ? figure(row.port_diameter_mm) + ' mm' : '');
+      // As --align --write has it: a vented box keeps the file's Ql, ports and port_ends.
+      for (const key of ['enclosure.port_length', 'enclosure.port_area', 'enclosure.Vr']) fieldValue(key, '');
+      if (!vented) for (const key of ['enclosure.Ql', 'enclosure.ports', 'enclosure.port_ends']) fieldValue(key, '');
+      compute();
+    });
+    li.append(load);
+    list.append(li);
+  }
+  for (const note of answer.notes) list.append(element('li', 'note: ' + note));
+}
+
+async function transient() {
+  const request = designRequest();
+  request.signal = $('signal').value.trim();
+  const answer = await api('transient', request);
+  $('transient-block').hidden = false;
+  const lines = $('transient-lines');
+  lines.replaceChildren();
+  if (!answer.ok) {
+    for (const m of answer.errors || []) lines.append(element('li', m.text));
+    return;
+  }
+  $('transient-title').textContent = 'transient: ' + answer.description;
+  for (const line of answer.lines) lines.append(element('li', line));
+  const plot = (id, label, values) => {
+    const data = answer.time_ms.map((t, k) => [t, plotted(values[k])]);
+    if (state[id]) state[id].destroy();
+    state[id] = new Dygraph($(id), data, { labels: ['time [ms]', escapeHtml(label)], legend: 'always',
+                                           ylabel: escapeHtml(label), xlabel: 'time [ms]', strokeWidth: 1.2 });
+  };
+  plot('transient-pressure', 'pressure [Pa]', answer.pressure);
+  plot('transient-excursion', 'excursion [mm]', answer.excursion_mm);
 }
 
 async function start() {
@@ -404,6 +475,8 @@ async function start() {
   $('accept-unusual').disabled = !answer.accept_unusual;
   $('accept-unusual').addEventListener('change', () => compute());
   $('keep').addEventListener('click', keep);
+  $('align').addEventListener('click', align);
+  $('transient').addEventListener('click', transient);
   $('save').addEventListener('click', () => save(false));
   $('save-as').addEventListener('click', () => save(true));
   $('reload').addEventListener('click', () => load(state.folder, state.name));
@@ -412,6 +485,7 @@ async function start() {
     load(d.folder, d.name);
   });
   listFiles();
+  $('align').disabled = state.designs.length === 0;
   if (state.designs.length) {
     await load(state.designs[0].folder, state.designs[0].name);
   } else {
