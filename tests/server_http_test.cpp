@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <future>
@@ -203,6 +204,68 @@ TEST_F(ServerHttp, SaveAndSaveAs) {
   EXPECT_EQ(post("folder.toml", true, true).code, 500);
   EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{".", "..", "box.toml", "box_2.toml", "folder.toml", "sub",
                                                            "sub.toml"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The program as a user runs it: one flushed address line, the page
+// behind it, and a clean stop on Ctrl-C and on SIGTERM.
+TEST(ServerProgram, AddressLineAndCleanStop) {
+  if (std::string(ACOUSTIC_DESIGN_PATH).empty()) GTEST_SKIP() << "acoustic_design not built";
+  for (const int signal : {SIGINT, SIGTERM}) {
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(out[1], 1);
+      close(out[0]);
+      close(out[1]);
+      execl(ACOUSTIC_DESIGN_PATH, "acoustic_design", "--serve", EXAMPLES_DIR "/designs/woofer_closed.toml",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(out[1]);
+    std::string line;
+    char c = 0;
+    while (read(out[0], &c, 1) == 1 && c != '\n') line += c;
+    close(out[0]);
+    const std::size_t colon = line.rfind(':');
+    const int port = colon == std::string::npos ? 0 : std::atoi(line.c_str() + colon + 1);
+    EXPECT_EQ(line.rfind("http://127.0.0.1:", 0), 0u) << line;
+    EXPECT_EQ(line.size() - line.find("/?token=") - 8, 32u) << line;
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n";
+    EXPECT_EQ(request_reply(port, "GET / HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n").code, 403);
+    const std::string token = line.substr(line.find("token=") + 6);
+    EXPECT_EQ(request_reply(port, "GET /?token=" + token + " HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n").code,
+              303);
+    kill(pid, signal);
+    int exit_status = 0;
+    ASSERT_EQ(waitpid(pid, &exit_status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(exit_status) && WEXITSTATUS(exit_status) == 0) << "signal " << signal << ": " << exit_status;
+  }
+}
+
+TEST(ServerProgram, OptionErrors) {
+  if (std::string(ACOUSTIC_DESIGN_PATH).empty()) GTEST_SKIP() << "acoustic_design not built";
+  scratch_dir dir;
+  const struct {
+    const char *arguments, *message;
+  } cases[] = {
+      {"--port 8000 x.toml", "acoustic_design: options --port and --listen need --serve: see --help"},
+      {"--listen 0.0.0.0 x.toml", "acoustic_design: options --port and --listen need --serve: see --help"},
+      {"--serve --port 70000", "acoustic_design: option --port: expected a port from 0 to 65535"},
+      {"--serve x.toml --vary enclosure.Vb=1l:2l:1l",
+       "acoustic_design: option --serve takes design files, --port and --listen only"},
+      {"--serve missing.toml", "acoustic_design: cannot open missing.toml"},
+  };
+  for (const auto& c : cases) {
+    const program_run run =
+        run_in(dir.path(), std::string("'" ACOUSTIC_DESIGN_PATH "' ") + c.arguments, "");
+    EXPECT_EQ(run.exit_code, 1) << c.arguments;
+    EXPECT_EQ(run.err.rfind(c.message, 0), 0u) << run.err;
+  }
 }
 
 }  // namespace
