@@ -113,8 +113,12 @@ void on_json(httplib::Server& server, const char* path, std::function<json(const
     const json request = json::parse(req.body, nullptr, false);
     if (request.is_discarded() || !request.is_object()) return refuse(res, 400, "expected a JSON object");
     int code = 200;
-    const json a = answer(request, code);
-    send_json(res, a, code);
+    try {
+      const json a = answer(request, code);
+      send_json(res, a, code);
+    } catch (const json::exception& e) {  // a field of the wrong type
+      refuse(res, 400, std::string("expected the fields the page sends: ") + e.what());
+    }
   });
 }
 

@@ -170,6 +170,10 @@ TEST_F(ServerHttp, RefusedRequestsWriteNothing) {
        R"({"folder":1,"name":"x.toml","as_new":true,"text":""})", 400},
       {"a file changed since it was loaded", good_head, save, 409},
       {"no JSON", api("/api/save", "[driver]"), "[driver]", 400},
+      {"a field of the wrong type", api("/api/save", R"({"folder":"0","name":"box.toml"})"),
+       R"({"folder":"0","name":"box.toml"})", 400},
+      {"a computation with a text for a number", api("/api/compute", R"({"seq":"1","text":""})"),
+       R"({"seq":"1","text":""})", 400},
   };
   for (const auto& c : cases) {
     const reply r = request_reply(port, c.head, c.body);

@@ -104,6 +104,28 @@ function buildForm() {
 
 function fillForm() {
   for (const k of state.keys) $(fieldId(k.key)).value = state.values[k.key] !== undefined ? state.values[k.key] : '';
+  showReadOnly();
+}
+
+// Keys of the file the form has no field for: shown, and saved as they are.
+function showReadOnly() {
+  const old = $('read-only');
+  if (old) old.remove();
+  const known = new Set(state.keys.map(k => k.key));
+  const others = Object.keys(state.values).filter(k => !known.has(k));
+  if (!others.length) return;
+  const set = element('fieldset');
+  set.id = 'read-only';
+  set.append(element('legend', 'read-only here, saved unchanged'));
+  for (const key of others) {
+    const field = element('div', undefined, 'field');
+    const input = element('input');
+    input.value = state.values[key];
+    input.readOnly = true;
+    field.append(element('label', key), input);
+    set.append(field);
+  }
+  $('form').append(set);
 }
 
 // The fields that differ from the file.
