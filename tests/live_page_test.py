@@ -9,6 +9,7 @@ missing, unless ACOUSTIC_REQUIRE_BROWSER=1 (CI), where that is a failure.
 """
 import concurrent.futures
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -24,6 +25,7 @@ def missing(what):
 try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
@@ -145,6 +147,16 @@ def checks(driver, work, designs, vented, original, markup_name):
     check(page_summary(driver) == summary, "the page's summary equals woofer_vented_summary.csv")
     check(driver.execute_script("return state.answer.csv") == csv, "the page's response table equals woofer_vented.csv")
     check(len(driver.find_elements(By.CSS_SELECTOR, ".chart canvas")) > 0, "the curves are drawn")
+
+    # The cursor's frequency and SPL, as the response table has them at its row (5 figures).
+    ActionChains(driver).move_to_element(driver.find_element(By.CSS_SELECTOR, "#charts .chart-block .chart")).perform()
+    WebDriverWait(driver, 5).until(lambda d: "Hz" in d.find_element(By.ID, "readout").text)
+    row = driver.execute_script("return state.charts[0].graph.getSelection()")
+    cells = [float(c) for c in csv.splitlines()[1 + row].split(",")[:2]]
+    readout = driver.find_element(By.ID, "readout").text
+    shown = re.match(r"([0-9.]+) Hz +SPL (-?[0-9.]+)", readout)
+    check(shown and all(abs(float(v) - c) <= 1e-4 * abs(c) for v, c in zip(shown.groups(), cells)),
+          "the readout %r at row %d: %r" % (readout, row, cells))
 
     # A changed Vb: the page's F3 is the command line's for that box.
     set_field(driver, "enclosure.Vb", "40 l")
