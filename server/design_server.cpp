@@ -125,6 +125,7 @@ void on_json(httplib::Server& server, const char* path, std::function<json(const
 void add_routes(httplib::Server& server, const served_files& f) {
   server.Get(R"(/[a-z.]*)", [&f](const httplib::Request& req, httplib::Response& res) {
     const page_asset* asset = find_page_asset(req.path.c_str());
+    if (req.path == "/favicon.ico") return void(res.status = 204);
     if (!asset) return refuse(res, 404, "no such page");
     std::string content(reinterpret_cast<const char*>(asset->data), asset->size);
     // The page's script sends the token back as X-Token; the cookie it

@@ -316,6 +316,8 @@ def checks(driver, work, designs, vented, original, markup_name):
     driver.find_element(By.ID, "keep").click()
     check(driver.execute_script("return document.querySelectorAll('img').length") == 0, "no element made of a name")
     check(driver.execute_script("return window.alerted === undefined"), "no script ran from a name")
+    refused = [e["message"] for e in driver.get_log("browser") if e.get("source") == "security"]
+    check(not refused, "nothing the Content-Security-Policy refused: %r" % refused[:2])
 
 
 if __name__ == "__main__":

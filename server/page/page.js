@@ -17,6 +17,10 @@ window.redrawTimes = [];
 
 function $(id) { return document.getElementById(id); }
 
+// The chart library's legend writes style attributes, which the page's
+// Content-Security-Policy refuses; the page has its own readout instead.
+Dygraph.PLUGINS = Dygraph.PLUGINS.filter(p => p !== Dygraph.Plugins.Legend);
+
 function element(tag, text, cls) {
   const e = document.createElement(tag);
   if (text !== undefined) e.textContent = text;
@@ -481,7 +485,7 @@ async function transient() {
   const plot = (id, label, values) => {
     const data = answer.time_ms.map((t, k) => [t, plotted(values[k])]);
     if (state[id]) state[id].destroy();
-    state[id] = new Dygraph($(id), data, { labels: ['time [ms]', escapeHtml(label)], legend: 'always',
+    state[id] = new Dygraph($(id), data, { labels: ['time [ms]', escapeHtml(label)], legend: 'never',
                                            ylabel: escapeHtml(label), xlabel: 'time [ms]', strokeWidth: 1.2 });
   };
   plot('transient-pressure', 'pressure [Pa]', answer.pressure);
