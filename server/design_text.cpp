@@ -85,7 +85,11 @@ status edit_design_text(const std::string& text, const key_values& values, std::
   std::vector<std::pair<std::string, std::string>> appended;  // new tables' lines, in order
   for (const auto& [full, value] : values) {
     const std::size_t dot = full.find('.');
-    if (dot == std::string::npos) return status::error(message("%s: expected TABLE.KEY", full.c_str()));
+    if (dot == std::string::npos || dot == 0 || dot + 1 == full.size() || full.find('.', dot + 1) != std::string::npos)
+      return status::error(message("%s: expected TABLE.KEY", full.c_str()));
+    // A new key is written into the text as it is: bare keys only.
+    const bool bare = full.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-.") ==
+                      std::string::npos;
     const std::string table = full.substr(0, dot), key = full.substr(dot + 1);
     const std::string line = key + " = " + value + "\n";
     toml::node* found = document.get(table);
@@ -100,6 +104,8 @@ status edit_design_text(const std::string& text, const key_values& values, std::
       splices.push_back({from, to, ""});
       continue;
     }
+    const bool there = found && found->is_table() && found->as_table()->get(key);
+    if (!there && !bare) return status::error(message("%s: expected TABLE.KEY of letters, digits, _ and -", full.c_str()));
     if (!found) {
       const auto same = std::find_if(appended.begin(), appended.end(), [&](const auto& a) { return a.first == table; });
       if (same == appended.end())
@@ -117,7 +123,13 @@ status edit_design_text(const std::string& text, const key_values& values, std::
     }
     // After the table's last key, or its header when it has none.
     toml::source_index last = t->source().begin.line;
-    for (const auto& child : *t) last = std::max(last, child.second.source().end.line);
+    bool sub_table = false;
+    for (const auto& child : *t) {
+      last = std::max(last, child.second.source().end.line);
+      sub_table = sub_table || (child.second.is_table() && !child.second.as_table()->is_inline());
+    }
+    // Below a [table.sub] header a new line would belong to the sub-table.
+    if (last == 0 || sub_table) return status::error(message("%s: not where a page can edit it", full.c_str()));
     const std::size_t at = where.after_line(last);
     const bool newline = at == text.size() && !text.empty() && text.back() != '\n';
     splices.push_back({at, at, (newline ? "\n" : "") + line});

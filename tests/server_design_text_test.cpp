@@ -54,6 +54,11 @@ TEST(ServerDesignText, Refusals) {
       {"[a]\nx = \n", {}, "line 2"},
       {"a = { x = 1 }\n", {{"a.x", "2"}}, "a.x: expected a table [a] on lines of its own"},
       {"[a]\n", {{"nodot", "2"}}, "nodot: expected TABLE.KEY"},
+      // a key goes into the text as it is: nothing that would make another line or table
+      {"[a]\n", {{"a.x = 1\n[b]\ny", "2"}}, "expected TABLE.KEY"},
+      {"[a]\n", {{"a.b.c", "2"}}, "a.b.c: expected TABLE.KEY"},
+      {"[a]\n", {{"a.", "2"}}, "a.: expected TABLE.KEY"},
+      {"[a.b]\nx = 1\n", {{"a.y", "2"}}, "a.y: not where a page can edit it"},
   };
   for (const auto& c : cases) {
     std::string out;
