@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency) {
   const steady_point p = solve_steady_state(s, frequency, &drive.coil);
@@ -31,6 +32,7 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   const double v = drive.coil.voltage;
   double allowed = std::numeric_limits<double>::infinity();
   const auto tighten = [&](double voltage, binding_limit which) {
+    d.limit_voltage[static_cast<int>(which)] = voltage;
     if (voltage < allowed) {
       allowed = voltage;
       d.limited_by = which;
@@ -44,8 +46,28 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   // The power limit holds for the amplifier's output, |H| times its input.
   if (l.power > 0) tighten(std::sqrt(l.power * drive.coil.re) / h, binding_limit::power);
   d.max_voltage = allowed;
+  if (l.power > 0) {
+    const double rated = std::sqrt(l.power * drive.coil.re) / v;
+    d.excursion_at_pe_mm = d.excursion_mm * rated;
+    d.port_velocity_at_pe = d.port_velocity * rated;
+  }
   d.max_spl = d.spl + 20 * std::log10(allowed / v);
   return d;
+}
+
+const char* overflowing_figure(const design_point& p) {
+  const bool limited = p.limited_by != binding_limit::none;
+  for (const auto& [name, value] :
+       {std::pair<const char*, double>{"SPL", p.spl}, {"SPL without the high-pass", p.spl_unfiltered},
+        {"phase", p.phase}, {"group delay", p.group_delay_ms}, {"excursion", p.excursion_mm},
+        {"excursion without the high-pass", p.excursion_unfiltered_mm}, {"impedance", std::abs(p.impedance)},
+        {"impedance's phase", std::arg(p.impedance)}, {"port velocity", p.port_velocity},
+        {"radiator excursion", p.radiator_excursion_mm}, {"excursion at Pe", p.excursion_at_pe_mm},
+        {"port velocity at Pe", p.port_velocity_at_pe}, {"max voltage", limited ? p.max_voltage : 0.0},
+        {"max SPL", limited ? p.max_spl : 0.0}})
+    if (!std::isfinite(value)) return name;
+  if (!limited && !(p.max_voltage == INFINITY && p.max_spl == INFINITY)) return "max voltage";
+  return nullptr;
 }
 
 const char* limit_name(binding_limit l) {

@@ -4,6 +4,7 @@
 // largest voltage and SPL the limits allow.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "analysis/design_figures.h"
@@ -31,6 +32,7 @@ struct design_drive {
 // The limit that sets max_voltage at a frequency: the first to be reached
 // as the voltage rises.
 enum class binding_limit { none, xmax, port, power, radiator_xmax };
+constexpr int binding_limits = 5;
 
 // As the tables name it: none, Xmax, port, Pe, radiator_Xmax.
 const char* limit_name(binding_limit l);
@@ -49,9 +51,20 @@ struct design_point {
   double max_voltage = 0;     // V rms within every limit given (inf: none given)
   double max_spl = 0;         // dB at max_voltage
   binding_limit limited_by = binding_limit::none;
+  // The voltage each limit alone allows, by binding_limit (inf: not given).
+  double limit_voltage[binding_limits] = {INFINITY, INFINITY, INFINITY, INFINITY, INFINITY};
+  // At the rated power: the filter's input at sqrt(Pe Re), so the coil
+  // gets |H| sqrt(Pe Re); 0 without Pe.
+  double excursion_at_pe_mm = 0;   // peak
+  double port_velocity_at_pe = 0;  // peak, m/s (0 without a port)
 };
 
 design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency);
+
+// The name of the point's first figure that is NaN or infinite, or null
+// when all are finite; max_voltage and max_SPL are inf exactly when no
+// limit is given.
+const char* overflowing_figure(const design_point& p);
 
 // FROM x 2^(k / per_octave) up to the last point not above TO.
 std::vector<double> log_grid(double from, double to, int per_octave);

@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "control/design_files.h"
 #include "control/design_program.h"
 #include "design/alignments.h"
 #include "design/design_file.h"
 #include "design/driver.h"
+#include "design/plausibility.h"
 #include "util/message.h"
 #include "util/output_set.h"
 
@@ -26,7 +28,8 @@ design_file with_box(const design_file& base, const alignment_row& row, double p
   design_file f = base;
   enclosure_sheet e;
   e.given = true;
-  e.Vb = given_value{true, row.vb};
+  e.Vb = given_as(row.vb * 1e3, "l");
+  e.Vb.value = row.vb;  // exactly, not through litres
   if (row.name == "closed") {
     e.type = enclosure_type::closed;
   } else {
@@ -34,8 +37,9 @@ design_file with_box(const design_file& base, const alignment_row& row, double p
     e.Ql = base.enclosure.Ql;
     e.ports = base.enclosure.given ? base.enclosure.ports : 1;
     e.ends = base.enclosure.ends;
-    e.fb = given_value{true, row.fb};
-    e.port_diameter = given_value{true, port_diameter};
+    e.fb = given_as(row.fb, "Hz");
+    e.port_diameter = given_as(port_diameter * 1e3, "mm");
+    e.port_diameter.value = port_diameter;
   }
   f.enclosure = e;
   return f;
@@ -43,11 +47,15 @@ design_file with_box(const design_file& base, const alignment_row& row, double p
 
 // The smallest port diameter, in 5 mm steps, whose peak air velocity stays
 // within the limit at the rated power (at the drive's voltage without Pe).
-void size_port(const design_file& base, const driver_parameters& d, alignment_row& row) {
+// Sized without the leak, which lowers the port's peak: a box built tighter
+// than Ql 10 must not outgrow its port.
+void size_port(const design_file& base, const driver_parameters& d, alignment_row& row, bool accept_unusual) {
   const double volts = d.pe > 0 ? std::sqrt(d.pe * d.re) : base.voltage;
   for (double diameter = port_step; diameter <= largest_port + 1e-9; diameter += port_step) {
     design_result r;
-    if (!compute_design(with_box(base, row, diameter), log_grid(5, 1000, 24), r).ok()) continue;
+    design_file tight = with_box(base, row, diameter);
+    tight.enclosure.Ql = given_value{true, INFINITY};
+    if (!compute_design(tight, log_grid(5, 1000, 96), r, accept_unusual).ok()) continue;
     double peak = 0;
     for (const design_point& p : r.points) peak = std::max(peak, p.port_velocity * volts / base.voltage);
     if (peak <= base.port_velocity_limit) {
@@ -58,9 +66,10 @@ void size_port(const design_file& base, const driver_parameters& d, alignment_ro
   }
 }
 
-double lossy_f3(const design_file& base, const alignment_row& row) {
+double lossy_f3(const design_file& base, const alignment_row& row, bool accept_unusual) {
   design_result r;
-  if (!compute_design(with_box(base, row, row.port_diameter > 0 ? row.port_diameter : 0.1), log_grid(5, 1000, 96), r)
+  if (!compute_design(with_box(base, row, row.port_diameter > 0 ? row.port_diameter : 0.1), log_grid(5, 1000, 96), r,
+                      accept_unusual)
            .ok())
     return 0;
   return summary_value(r.summary, "F3");
@@ -71,14 +80,38 @@ std::string field(double value, double scale = 1) { return value > 0 ? message("
 }  // namespace
 
 status compute_alignments(const std::string& path, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
-                          std::string& name) {
+                          std::string& name, bool accept_unusual, std::vector<std::string>* warnings) {
   design_file base;
   RETURN_IF_ERROR(read_design_file(path, base));
   name = base.name;
+  const status aligned = align_driver(base, rows, notes, accept_unusual, warnings);
+  if (!aligned.ok()) return status::error(path + ": " + aligned.message);
+  return status::success();
+}
+
+namespace {
+
+// The rows' figures, every one finite: a driver far from any loudspeaker
+// can carry a box beyond what a double holds.
+status check_rows(const std::vector<alignment_row>& rows) {
+  for (const alignment_row& r : rows)
+    for (const auto& [what, value] :
+         {std::pair<const char*, double>{"Vb", r.vb}, {"fc", r.fc}, {"fb", r.fb}, {"F3", r.f3},
+          {"port diameter", r.port_diameter}, {"port length", r.port_length}, {"F3 with losses", r.lossy_f3}})
+      if (!std::isfinite(value))
+        return status::error(message("the %s alignment's %s overflows: expected a driver a loudspeaker has",
+                                     r.name.c_str(), what));
+  return status::success();
+}
+
+}  // namespace
+
+status align_driver(const design_file& base, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
+                    bool accept_unusual, std::vector<std::string>* warnings) {
   driver_parameters d;
-  std::vector<std::string> warnings;
-  const status completed = complete_driver(base.driver, d, warnings);
-  if (!completed.ok()) return status::error(path + ": " + completed.message);
+  std::vector<std::string> passed;
+  RETURN_IF_ERROR(check_driver(base.driver, accept_unusual, d, passed));
+  if (warnings) warnings->insert(warnings->end(), passed.begin(), passed.end());
   for (double qtc : closed_qtcs) {
     const closed_alignment c = closed_box_alignment(d.fs, d.qts, d.vas, qtc);
     if (!c.reachable) {
@@ -92,13 +125,13 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
     row.vb = c.vb;
     row.fc = c.fc;
     row.f3 = c.f3;
-    row.lossy_f3 = lossy_f3(base, row);
+    row.lossy_f3 = lossy_f3(base, row, accept_unusual);
     rows.push_back(row);
   }
   const vented_alignment v = vented_box_alignment(d.fs, d.qts, d.vas);
   if (!v.reachable) {
     notes.push_back("no vented alignment: " + v.note);
-    return status::success();
+    return check_rows(rows);
   }
   alignment_row row;
   row.name = v.name;
@@ -106,13 +139,18 @@ status compute_alignments(const std::string& path, std::vector<alignment_row>& r
   row.vb = v.vb;
   row.fb = v.fb;
   row.f3 = v.f3;
-  size_port(base, d, row);
+  size_port(base, d, row, accept_unusual);
   if (row.port_diameter == 0)
     notes.push_back(message("%s: no port up to %g mm keeps the air within %g m/s", v.name.c_str(), largest_port * 1e3,
                             base.port_velocity_limit));
-  row.lossy_f3 = lossy_f3(base, row);
+  const int ports = base.enclosure.given ? base.enclosure.ports : 1;
+  const double air = ports * exact_pi / 4 * row.port_diameter * row.port_diameter * row.port_length;
+  if (air > 0.1 * row.vb)
+    notes.push_back(message("%s: the port's air, %.4g l, takes %.3g %% of Vb: the box must be %.4g l gross to hold it",
+                            v.name.c_str(), air * 1e3, 100 * air / row.vb, (row.vb + air) * 1e3));
+  row.lossy_f3 = lossy_f3(base, row, accept_unusual);
   rows.push_back(row);
-  return status::success();
+  return check_rows(rows);
 }
 
 std::string alignment_table(const std::vector<alignment_row>& rows) {
@@ -177,13 +215,22 @@ std::string design_text(const std::string& path, const alignment_row& r) {
          kept + "\n" + enclosure;
 }
 
+// What --write writes is worked out first, as acoustic_design would.
+status works_out(const std::string& text, const std::string& path, bool accept_unusual) {
+  design_file file;
+  RETURN_IF_ERROR(parse_design_text(text, path, file));
+  design_result r;
+  return compute_design(file, {10, 100}, r, accept_unusual);
+}
+
 }  // namespace
 
-status run_alignments(const design_options& o) {
+status run_alignments(const design_options& o, const reporter& report) {
   std::vector<alignment_row> rows;
-  std::vector<std::string> notes;
+  std::vector<std::string> notes, warnings;
   std::string name;
-  RETURN_IF_ERROR(compute_alignments(o.align_path, rows, notes, name));
+  RETURN_IF_ERROR(compute_alignments(o.align_path, rows, notes, name, o.accept_unusual, &warnings));
+  for (const std::string& w : warnings) report.warning(o.align_path + ": " + w);
   std::printf("Alignments of %s, from the lossless response (no leak, Le = 0); beside each, F3 of the same box with "
               "the design's leak and Le\n",
               name.c_str());
@@ -203,7 +250,15 @@ status run_alignments(const design_options& o) {
   std::vector<std::pair<std::string, std::string>> files = {{dir + "/" + name + "_alignments.csv", alignment_table(rows)}};
   if (!o.write_dir.empty()) {
     RETURN_IF_ERROR(ensure_folder(o.write_dir));
-    for (const alignment_row& r : rows) files.emplace_back(o.write_dir + "/" + row_file_name(name, r), design_text(o.align_path, r));
+    for (const alignment_row& r : rows) {
+      const std::string path = o.write_dir + "/" + row_file_name(name, r), text = design_text(o.align_path, r);
+      const status runs = works_out(text, path, o.accept_unusual);
+      if (runs.ok()) {
+        files.emplace_back(path, text);
+      } else {
+        std::printf("note: %s not written: %s\n", path.c_str(), runs.message.c_str());
+      }
+    }
   }
   std::vector<std::string> names;
   for (const auto& f : files) names.push_back(f.first);

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "control/design_options.h"
+#include "design/design_file.h"
+#include "util/reporter.h"
 #include "util/status.h"
 
 struct alignment_row {
@@ -22,10 +24,18 @@ struct alignment_row {
 };
 
 // The rows the driver reaches; `notes` says which it does not, and why.
+// The driver is gated first as every design is; `warnings` gets what the
+// gate lets pass.
 status compute_alignments(const std::string& path, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
-                          std::string& name);
+                          std::string& name, bool accept_unusual = false, std::vector<std::string>* warnings = nullptr);
+
+// The same for a file already read; fails on a figure that is not finite.
+status align_driver(const design_file& base, std::vector<alignment_row>& rows, std::vector<std::string>& notes,
+                    bool accept_unusual = false, std::vector<std::string>* warnings = nullptr);
 
 // "alignment,Qtc,Vb[l],fc[Hz],fb[Hz],F3[Hz],port_diameter[mm],port_length[mm]" and a row each.
 std::string alignment_table(const std::vector<alignment_row>& rows);
 
-status run_alignments(const design_options& o);
+// Prints the rows and writes the table; with --write, each row's design
+// file, once it has been worked out as acoustic_design would work it out.
+status run_alignments(const design_options& o, const reporter& report);

@@ -46,7 +46,7 @@ std::string comparison_table(const std::vector<compared_design>& designs) {
     for (const summary_row& r : d.result.summary.rows)
       if (std::find_if(columns.begin(), columns.end(), [&](const auto& c) { return c.first == r.quantity; }) ==
           columns.end())
-        columns.emplace_back(r.quantity, r.unit);
+        columns.emplace_back(r.quantity, r.named ? "" : r.unit);
   std::string text = "design";
   for (const auto& [quantity, unit] : columns) text += "," + quantity + (unit.empty() ? "" : "[" + unit + "]");
   text += "\n";
@@ -55,7 +55,7 @@ std::string comparison_table(const std::vector<compared_design>& designs) {
     for (const auto& column : columns) {
       text += ",";
       for (const summary_row& r : d.result.summary.rows)
-        if (r.quantity == column.first) text += message("%.6g", r.value);
+        if (r.quantity == column.first) text += r.named ? r.unit : message("%.6g", r.value);
     }
     text += "\n";
   }
@@ -98,8 +98,7 @@ status write_comparison(const std::vector<compared_design>& designs, const std::
   for (std::size_t i = 0; i < designs.size(); ++i) {
     const compared_design& d = designs[i];
     const std::string table = message("%s/%zu.csv", tables.path.c_str(), i);
-    RETURN_IF_ERROR(write_response_table(table, d.result.points, d.result.drive.port >= 0,
-                                         d.result.drive.highpass.order > 0, d.result.drive.passive >= 0));
+    RETURN_IF_ERROR(write_response_table(table, d.result.points, columns_of(d.result.drive)));
     args.insert(args.end(), {"--curve", plain_label(d.label), table});
     if (transients) {
       const std::string transient_table = message("%s/%zu_transient.csv", tables.path.c_str(), i);

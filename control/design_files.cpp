@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "model/natural_frequencies.h"
-#include "util/message.h"
 #include "util/fixed_format.h"
+#include "util/message.h"
 #include "util/output_set.h"
 #include "util/text_file.h"
 
@@ -17,51 +17,62 @@ status ensure_folder(const std::string& dir) {
   return status::error(message("cannot create the folder %s: %s", dir.c_str(), std::strerror(errno)));
 }
 
-namespace {
-
-void put_fixed(std::string& out, double x) {
-  char digits[fixed6_max_chars];
-  out.append(digits, format_fixed6(x, digits));
+response_columns columns_of(const design_drive& drive) {
+  response_columns c;
+  c.port = drive.port >= 0;
+  c.radiator = drive.passive >= 0;
+  c.filtered = drive.highpass.order > 0;
+  c.rated = drive.limits.power > 0;
+  return c;
 }
 
-}  // namespace
-
-std::string response_table_text(const std::vector<design_point>& points, bool port, bool filtered, bool radiator) {
-  std::string out =
+std::string response_header(const response_columns& c) {
+  std::string h =
       "frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
       "max_SPL[dB],max_voltage[V]";
-  if (port) out += ",port_velocity[m/s]";
-  if (radiator) out += ",radiator_excursion[mm]";
-  out += filtered ? ",SPL_unfiltered[dB],excursion_unfiltered[mm]\n" : "\n";
-  for (const design_point& p : points) {
-    put_fixed(out, p.frequency);
-    for (double v : {p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance), degrees(p.impedance),
-                     p.max_spl, p.max_voltage}) {
-      out += ',';
-      put_fixed(out, v);
-    }
-    if (port) {
-      out += ',';
-      put_fixed(out, p.port_velocity);
-    }
-    if (radiator) {
-      out += ',';
-      put_fixed(out, p.radiator_excursion_mm);
-    }
-    if (filtered) {
-      out += ',';
-      put_fixed(out, p.spl_unfiltered);
-      out += ',';
-      put_fixed(out, p.excursion_unfiltered_mm);
-    }
-    out += '\n';
-  }
-  return out;
+  if (c.port) h += ",port_velocity[m/s]";
+  if (c.radiator) h += ",radiator_excursion[mm]";
+  if (c.filtered) h += ",SPL_unfiltered[dB],excursion_unfiltered[mm]";
+  if (c.rated) h += c.port ? ",excursion_at_Pe[mm],port_velocity_at_Pe[m/s]" : ",excursion_at_Pe[mm]";
+  return h + ",limited_by\n";
 }
 
-status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
-                            bool filtered, bool radiator) {
-  return write_text(path, response_table_text(points, port, filtered, radiator));
+std::string response_row(const design_point& p, const response_columns& c) {
+  std::string row;
+  char number[fixed6_max_chars];
+  const auto put = [&](double v) {
+    if (!row.empty()) row += ',';
+    row.append(number, format_fixed6(v, number));
+  };
+  for (double v : {p.frequency, p.spl, p.phase, p.group_delay_ms, p.excursion_mm, std::abs(p.impedance),
+                   degrees(p.impedance), p.max_spl, p.max_voltage})
+    put(v);
+  if (c.port) put(p.port_velocity);
+  if (c.radiator) put(p.radiator_excursion_mm);
+  if (c.filtered) {
+    put(p.spl_unfiltered);
+    put(p.excursion_unfiltered_mm);
+  }
+  if (c.rated) {
+    put(p.excursion_at_pe_mm);
+    if (c.port) put(p.port_velocity_at_pe);
+  }
+  return row + "," + limit_name(p.limited_by) + "\n";
+}
+
+status write_response_table(const std::string& path, const std::vector<design_point>& points,
+                            const response_columns& c) {
+  text_file out;
+  RETURN_IF_ERROR(out.open(path));
+  out.put(response_header(c));
+  for (const design_point& p : points) out.put(response_row(p, c));
+  return out.close();
+}
+
+std::string response_table_text(const std::vector<design_point>& points, const response_columns& c) {
+  std::string text = response_header(c);
+  for (const design_point& p : points) text += response_row(p, c);
+  return text;
 }
 
 status write_text(const std::string& path, const std::string& text) {
@@ -110,7 +121,7 @@ status emit_parameters(const std::string& dir, const design_file& file, const dr
   // grows on a massless leak: the emitted box has none.
   design_file lossless = file;
   if (file.enclosure.type == enclosure_type::vented && (!file.enclosure.Ql.given || std::isfinite(file.enclosure.Ql.value))) {
-    lossless.enclosure.Ql = given_value{true, INFINITY};
+    lossless.enclosure.Ql = given_as(INFINITY, "");
     notes.push_back("parameters.txt leaves out the box's leak (Ql): acoustic_sim cannot step a massless resistance");
   }
   if (d.le > 0) notes.push_back("parameters.txt leaves out Le: the coil enters as its resistance alone");

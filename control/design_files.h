@@ -13,14 +13,27 @@
 // Creates the folder unless it exists.
 status ensure_folder(const std::string& dir);
 
+// Which of the response table's optional columns a design has.
+struct response_columns {
+  bool port = false;      // port_velocity[m/s]
+  bool radiator = false;  // radiator_excursion[mm]
+  bool filtered = false;  // SPL_unfiltered[dB],excursion_unfiltered[mm]
+  bool rated = false;     // excursion_at_Pe[mm] and, with a port, port_velocity_at_Pe[m/s]
+};
+response_columns columns_of(const design_drive& drive);
+
 // frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],
-// impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V] and
-// port_velocity[m/s] with a port; every number as "%f".
-status write_response_table(const std::string& path, const std::vector<design_point>& points, bool port,
-                            bool filtered = false, bool radiator = false);
+// impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V], the
+// optional columns in the order above, and last limited_by (the limit that
+// sets max_voltage: Xmax, port, Pe, radiator_Xmax or none); every number
+// as "%f". Each ends in a newline.
+std::string response_header(const response_columns& c);
+std::string response_row(const design_point& p, const response_columns& c);
+
+status write_response_table(const std::string& path, const std::vector<design_point>& points,
+                            const response_columns& c);
 // The same table as text, byte for byte the file's.
-std::string response_table_text(const std::vector<design_point>& points, bool port, bool filtered = false,
-                                bool radiator = false);
+std::string response_table_text(const std::vector<design_point>& points, const response_columns& c);
 
 // quantity,value,unit; values as "%.6g".
 // `text` as the whole file at `path`.

@@ -68,6 +68,27 @@ status parse_signal(const std::string& text, voltage_signal& signal) {
              : bad();
 }
 
+// "45Hz,60 Hz,1kHz": frequencies, each with its unit or in Hz.
+status parse_frequencies(const std::string& text, std::vector<double>& out) {
+  const auto bad = [&]() {
+    return status::error(message("option --at is %s: expected frequencies separated by commas, e.g. 45Hz,60Hz (each "
+                                 "above 0 and up to 100 kHz)",
+                                 quoted(text).c_str()));
+  };
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', from);
+    std::string part = text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+    while (!part.empty() && part.front() == ' ') part.erase(part.begin());
+    while (!part.empty() && part.back() == ' ') part.pop_back();
+    double f = 0;
+    if (!quantity_or_number(part, dimension::frequency, f) || !(f > 0) || f > 1e5) return bad();
+    out.push_back(f);
+    if (comma == std::string::npos) return status::success();
+    from = comma + 1;
+  }
+}
+
 }  // namespace
 
 std::string output_folder(const design_options& o, const std::string& path) {
@@ -94,9 +115,16 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
                  "step, impulse, burst:FREQ:CYCLES or sine:FREQ:SECONDS: the design driven through its coil in the "
                  "time domain, written as NAME_transient.csv and NAME_transient.png");
   app.add_option("--duration", duration, "the transient's record, e.g. 500ms (default: until it has settled, at most 2 s)");
+  std::string at;
+  app.add_option("--at", at,
+                 "F1,F2,...: after each design's summary, NAME.csv's header and its row at exactly these frequencies "
+                 "(e.g. 45Hz,60Hz)");
   app.add_option("--align", o.align_path,
                  "DRIVER.toml: the closed and vented alignments of its driver, as NAME_alignments.csv");
   app.add_option("--write", o.write_dir, "with --align: write each alignment as a design file into this folder");
+  app.add_flag("--accept-unusual", o.accept_unusual,
+               "go on with a figure outside what loudspeakers have, or a datasheet contradicting itself by more than "
+               "20 %, as a warning (a ribbon tweeter, a plenum of 20 m3)");
   app.add_flag("--serve", o.serve, "the live design page: a local server whose address is printed (see docs/live_page.md)");
   app.add_option("--port", o.port, "with --serve: its port (default 0: a free one)");
   app.add_option("--listen", o.listen, "with --serve: the address to listen on (default 127.0.0.1)");
@@ -113,9 +141,10 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   }
   if (!o.write_dir.empty() && o.align_path.empty()) return status::error("option --write needs --align: see --help");
   if (!o.align_path.empty()) {
-    if (!o.design_paths.empty() || !o.vary.empty() || app.count("--transient") > 0 || !o.emit_dir.empty())
-      return status::error("option --align works on the driver alone: expected no design file, --vary, --transient or "
-                           "--emit-parameters with it");
+    if (!o.design_paths.empty() || !o.vary.empty() || app.count("--transient") > 0 || !o.emit_dir.empty() ||
+        app.count("--at") > 0)
+      return status::error("option --align works on the driver alone: expected no design file, --vary, --transient, "
+                           "--at or --emit-parameters with it");
     return status::success();
   }
   if (o.design_paths.empty()) return status::error("no design file: expected acoustic_design DESIGN.toml (see --help)");
@@ -125,9 +154,16 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   if (!o.emit_dir.empty() && (o.design_paths.size() > 1 || !o.vary.empty()))
     return status::error("option --emit-parameters writes one design: expected one design file and no --vary");
   if (app.count("--grid") > 0) RETURN_IF_ERROR(parse_grid(grid, o));
+  if (app.count("--at") > 0) RETURN_IF_ERROR(parse_frequencies(at, o.at));
   if (app.count("--transient") > 0) {
     RETURN_IF_ERROR(parse_signal(signal, o.signal));
     o.transient = true;
+    // The steady state a burst or a sine is set against is the grid's.
+    const double f = signal_frequency(o.signal);
+    if (f > 0 && (f < o.grid_from * (1 - 1e-12) || f > o.grid_to * (1 + 1e-12)))
+      return status::error(message("option --transient is %s: its frequency %g Hz lies outside the grid, %g Hz to %g "
+                                   "Hz (see --grid)",
+                                   ::quoted(signal).c_str(), f, o.grid_from, o.grid_to));
   }
   if (app.count("--duration") > 0) {
     if (!o.transient) return status::error("option --duration needs --transient: see --help");

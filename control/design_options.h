@@ -23,6 +23,8 @@ struct design_options {
   bool transient = false;     // --transient given
   voltage_signal signal;      // its shape; the peak follows from the design's voltage
   double duration = 0;        // s; 0: until the response has settled, at most 2 s
+  bool accept_unusual = false;  // figures no loudspeaker has are warnings, not errors
+  std::vector<double> at;     // --at: Hz, each design's figures printed at exactly these
   bool serve = false;         // --serve: the live design page
   int port = 0;               // its port; 0: a free one
   std::string listen = "127.0.0.1";

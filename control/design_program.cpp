@@ -7,17 +7,20 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <set>
 
 #include "analysis/design_response.h"
 #include "control/design_files.h"
 #include "control/design_summary.h"
 #include "control/design_alignments.h"
+#include "control/design_at.h"
 #include "control/design_compare.h"
 #include "control/design_transient.h"
 #include "design/variation.h"
 #include "design/design_file.h"
 #include "design/driver.h"
 #include "design/network_compiler.h"
+#include "design/plausibility.h"
 #include "util/child_process.h"
 #include "util/message.h"
 #include "util/output_set.h"
@@ -59,8 +62,12 @@ std::string title_of(const design_file& file) {
 }
 
 void print_summary(const design_summary& summary) {
-  for (const summary_row& r : summary.rows)
-    std::printf("%-26s %.6g%s%s\n", r.quantity.c_str(), r.value, r.unit.empty() ? "" : " ", r.unit.c_str());
+  for (const summary_row& r : summary.rows) {
+    if (r.named)
+      std::printf("%-26s %s\n", r.quantity.c_str(), r.unit.c_str());
+    else
+      std::printf("%-26s %.6g%s%s\n", r.quantity.c_str(), r.value, r.unit.empty() ? "" : " ", r.unit.c_str());
+  }
   for (const std::string& note : summary.notes) std::printf("note: %s\n", note.c_str());
 }
 
@@ -129,7 +136,7 @@ status write_outputs(const design_options& o, const std::string& path, const std
   return write_tables_and_picture(
       {{stem + ".csv",
         [&](const std::string& p) {
-          return write_response_table(p, points, drive.port >= 0, drive.highpass.order > 0, drive.passive >= 0);
+          return write_response_table(p, points, columns_of(drive));
         }},
        {stem + "_summary.csv", [&](const std::string& p) { return write_summary_table(p, summary); }}},
       stem + ".png", plot, "--design", picture_arguments(file, d, drive), report);
@@ -146,43 +153,50 @@ status write_transient_outputs(const design_options& o, const std::string& path,
 
 }  // namespace
 
-status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r) {
+status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r,
+                      bool accept_unusual) {
   if (!file.enclosure.given)
     return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle | passive_radiator");
-  RETURN_IF_ERROR(complete_driver(file.driver, r.driver, r.warnings));
-  RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
+  RETURN_IF_ERROR(check_design(file, accept_unusual, r.driver, r.compiled, r.warnings));
   r.drive = drive_of(file, r.driver, r.compiled);
   r.points.clear();
   for (double f : grid) {
     r.points.push_back(evaluate_design(*r.compiled.network, r.drive, f));
     // A network whose every number is finite can still be solved beyond
     // what a double holds when its values are far from any loudspeaker's.
-    const design_point& p = r.points.back();
-    for (const auto& [name, value] :
-         {std::pair<const char*, double>{"SPL", p.spl}, {"phase", p.phase}, {"group delay", p.group_delay_ms},
-          {"excursion", p.excursion_mm}, {"impedance", std::abs(p.impedance)}, {"port velocity", p.port_velocity},
-          {"radiator excursion", p.radiator_excursion_mm}})
-      if (!std::isfinite(value))
-        return status::error(message("the design's %s at %g Hz overflows: expected values a loudspeaker has (see "
-                                     "the warnings on the datasheet's figures)",
-                                     name, f));
+    if (const char* name = overflowing_figure(r.points.back()))
+      return status::error(message("the design's %s at %g Hz overflows: expected values a loudspeaker has (see "
+                                   "the warnings on the datasheet's figures)",
+                                   name, f));
   }
   r.summary = summarise(file, r.driver, r.compiled, r.drive, r.points);
+  if (const summary_row* row = overflowing_row(r.summary))
+    return status::error(message("the design's %s overflows: expected values a loudspeaker has (see the warnings on "
+                                 "the datasheet's figures)",
+                                 row->quantity.c_str()));
+  r.warnings.insert(r.warnings.end(), r.summary.warnings.begin(), r.summary.warnings.end());
   return status::success();
 }
 
 namespace {
 
 // The design in c.file worked out and printed under `heading`; `where`
-// leads its warnings and errors.
+// leads its warnings and errors. A warning already in `shown` (a study's
+// earlier values) is not repeated.
 status work_out(const design_options& o, const std::string& where, const std::string& heading,
-                const reporter& report, compared_design& c) {
+                const reporter& report, compared_design& c, std::set<std::string>* shown = nullptr) {
   design_result& r = c.result;
-  const status computed = compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r);
-  for (const std::string& w : r.warnings) report.warning(where + ": " + w);
+  const status computed =
+      compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r, o.accept_unusual);
+  for (const std::string& w : r.warnings)
+    if (!shown || shown->insert(w).second) report.warning(where + ": " + w);
   if (!computed.ok()) return status::error(where + ": " + computed.message);
+  std::string at;
+  const status solved_at = rows_at(r, o.at, at);
+  if (!solved_at.ok()) return status::error(where + ": " + solved_at.message);
   std::printf("%s\n", heading.c_str());
   print_summary(r.summary);
+  if (!o.at.empty()) std::fputs(at.c_str(), stdout);
   return status::success();
 }
 
@@ -199,16 +213,22 @@ status drive_in_time(const design_options& o, const std::string& where, compared
   return status::success();
 }
 
-// One design file, from reading it to its own files.
-status run_one_design(const design_options& o, const std::string& path, const std::string& plot,
-                      const reporter& report, compared_design& c) {
+// One design file read and worked out, its transient too: everything that
+// can fail before a file is written.
+status compute_one_design(const design_options& o, const std::string& path, const reporter& report,
+                          compared_design& c) {
   RETURN_IF_ERROR(read_design_file(path, c.file));
   if (!o.emit_dir.empty()) RETURN_IF_ERROR(check_emittable(c.file));
   c.label = c.file.name;
   RETURN_IF_ERROR(work_out(o, path, title_of(c.file), report, c));
+  return drive_in_time(o, path, c);
+}
+
+// A worked-out design's own files.
+status write_one_design(const design_options& o, const std::string& path, const std::string& plot,
+                        const reporter& report, const compared_design& c) {
   const design_result& r = c.result;
   RETURN_IF_ERROR(write_outputs(o, path, plot, c.file, r.driver, r.drive, r.points, r.summary, report));
-  RETURN_IF_ERROR(drive_in_time(o, path, c));
   if (c.has_transient)
     RETURN_IF_ERROR(write_transient_outputs(o, path, plot, c.file, r.driver, r.drive, c.transient, report));
   if (!o.emit_dir.empty()) {
@@ -229,6 +249,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
   design_file base;
   RETURN_IF_ERROR(read_design_file(o.design_path, base));
   heading = base.name + ": " + v.key + " from " + v.shown.front() + " to " + v.shown.back();
+  std::set<std::string> shown;
   for (std::size_t k = 0; k < v.values.size(); ++k) {
     compared_design c;
     c.file = base;
@@ -236,7 +257,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
     if (!set.ok()) return status::error(message("option --vary: %s", set.message.c_str()));
     c.label = v.labels[k];
     const std::string where = o.design_path + ": " + c.label;
-    RETURN_IF_ERROR(work_out(o, where, base.name + ": " + c.label, report, c));
+    RETURN_IF_ERROR(work_out(o, where, base.name + ": " + c.label, report, c, &shown));
     RETURN_IF_ERROR(drive_in_time(o, where, c));
     designs.push_back(std::move(c));
   }
@@ -245,16 +266,19 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
 }  // namespace
 
 status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
-  if (!o.align_path.empty()) return run_alignments(o);
+  if (!o.align_path.empty()) return run_alignments(o, report);
   std::vector<compared_design> designs;
   std::string heading;
   if (!o.vary.empty()) {
     RETURN_IF_ERROR(run_study(o, designs, heading, report));
   } else {
+    // Every design worked out before the first file is written.
     for (const std::string& path : o.design_paths) {
       designs.emplace_back();
-      RETURN_IF_ERROR(run_one_design(o, path, plot, report, designs.back()));
+      RETURN_IF_ERROR(compute_one_design(o, path, report, designs.back()));
     }
+    for (std::size_t k = 0; k < designs.size(); ++k)
+      RETURN_IF_ERROR(write_one_design(o, o.design_paths[k], plot, report, designs[k]));
   }
   if (designs.size() < 2 && o.vary.empty()) return status::success();
   return write_comparison(designs, output_folder(o, o.design_path), plot, heading, report);

@@ -26,7 +26,10 @@ struct design_result {
   std::vector<std::string> warnings;  // slips and disagreements, without the file's name
 };
 
-status compute_design(const design_file& file, const std::vector<double>& grid, design_result& out);
+// Every figure is gated first (design/plausibility.h); `accept_unusual`
+// turns the gate's errors into warnings.
+status compute_design(const design_file& file, const std::vector<double>& grid, design_result& out,
+                      bool accept_unusual = false);
 
 // `plot` is the acoustic_plot script that draws the picture.
 status run_design_program(const design_options& options, const std::string& plot, const reporter& report);

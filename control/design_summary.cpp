@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "control/design_decisions.h"
 #include "model/enclosure.h"
 #include "util/message.h"
 
@@ -25,6 +26,17 @@ double enclosure_resonance(const design_file& file, const design_summary& s) {
     case enclosure_type::passive_radiator: return summary_value(s, "fp_box");
     default: return summary_value(s, "fs");
   }
+}
+
+const summary_row* overflowing_row(const design_summary& s) {
+  const bool unlimited = summary_value(s, "lowest_max_SPL_limited_by") == 0;
+  for (const summary_row& r : s.rows) {
+    if (std::isfinite(r.value)) continue;
+    if (unlimited && r.value == INFINITY && (r.quantity == "lowest_max_SPL" || r.quantity == "lowest_max_SPL_voltage"))
+      continue;
+    return &r;
+  }
+  return nullptr;
 }
 
 double summary_value(const design_summary& s, const std::string& quantity) {
@@ -173,9 +185,14 @@ design_summary summarise(const design_file& file, const driver_parameters& d, co
                          const design_drive& drive, const std::vector<design_point>& points) {
   design_summary s;
   add_driver(s, d, file);
+  add_highpass(s, file.highpass);
   add_enclosure(s, file, d, c);
+  add_port_fit(s, file, c, s.warnings);
   add_cutoffs(s, file, points);
   add_limits(s, drive, points);
+  add_binding_limit(s, points);
+  add_rated_power(s, drive, points);
+  for (const std::string& w : drive_beyond_limits(drive, points)) s.warnings.push_back(w);
   add_radiator_excursion(s, drive, points);
   add_impedance_minimum(s, points);
   return s;

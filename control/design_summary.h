@@ -15,11 +15,13 @@ struct summary_row {
   std::string quantity;
   double value = 0;
   std::string unit;
+  bool named = false;  // the unit names the value (a limit), printed in its place
 };
 
 struct design_summary {
   std::vector<summary_row> rows;
   std::vector<std::string> notes;  // what the summary leaves out, and why
+  std::vector<std::string> warnings;  // what the designer must not miss
 };
 
 // The mass-controlled asymptote of the SPL for V volts rms:
@@ -31,6 +33,11 @@ double reference_efficiency(const driver_parameters& d);
 
 design_summary summarise(const design_file& file, const driver_parameters& d, const compiled_design& c,
                          const design_drive& drive, const std::vector<design_point>& points);
+
+// The first row whose value is NaN or infinite, or null; lowest_max_SPL
+// and lowest_max_SPL_voltage are inf, and allowed to be, when no limit is
+// given.
+const summary_row* overflowing_row(const design_summary& s);
 
 // The value of `quantity`, or NaN when the summary has no such row.
 double summary_value(const design_summary& s, const std::string& quantity);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "model/natural_frequencies.h"
 #include "simulation/filtered_voltage.h"
@@ -84,6 +85,16 @@ status compute_transient(design_result& r, voltage_signal signal, double duratio
     const int burst_rows = static_cast<int>(std::floor(signal.cycles / signal.frequency / out.plan.delta + 1e-9)) + 1;
     out.rows = std::max(out.rows, std::min(burst_rows, out.record.rows()));
   }
+  const transient_record& rec = out.record;
+  const transient_columns& c = out.columns;
+  for (const auto& [name, column] :
+       {std::pair<const char*, const std::vector<double>*>{"voltage", &rec.voltage}, {"current", &rec.current},
+        {"excursion", &c.excursion_mm}, {"cone velocity", &c.cone_velocity}, {"port velocity", &c.port_velocity},
+        {"passive radiator excursion", &c.radiator_mm}, {"pressure", &c.pressure}})
+    for (std::size_t k = 0; k < column->size() && k < static_cast<std::size_t>(out.rows); ++k)
+      if (!std::isfinite((*column)[k]))
+        return status::error(message("the transient's %s overflows at %g ms: expected values a loudspeaker has",
+                                     name, rec.time[k] * 1e3));
   return status::success();
 }
 

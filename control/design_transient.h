@@ -36,6 +36,7 @@ struct transient_result {
 };
 
 // Through the design's coil; signal.peak is set from its rms voltage.
+// Fails naming the first column of the rows written that is not finite.
 status compute_transient(design_result& r, voltage_signal signal, double duration, transient_result& out);
 
 // The summary lines: the step used, the peaks with their times, and for a

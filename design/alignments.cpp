@@ -10,6 +10,8 @@
 namespace {
 
 const double b4_qts = 1 / std::sqrt(4 + 2 * std::sqrt(2.0));
+// Thiele's first QB3 row: fb = 2 fs.
+constexpr double qb3_lowest_qts = 0.18;
 
 // The highest w where |H|^2 = 1/2, walking down from far above the corner
 // and bisecting the crossing.
@@ -79,7 +81,7 @@ double fourth_order_magnitude(double a1, double a2, double a3, double w) {
 closed_alignment closed_box_alignment(double fs, double qts, double vas, double qtc) {
   closed_alignment c;
   c.qtc = qtc;
-  c.reachable = qtc > qts;
+  c.reachable = qtc > qts * (1 + family_tolerance);
   if (!c.reachable) return c;
   // Qtc = Qts sqrt(1 + alpha), fc = fs sqrt(1 + alpha)
   const double alpha = (qtc / qts) * (qtc / qts) - 1;
@@ -91,23 +93,26 @@ closed_alignment closed_box_alignment(double fs, double qts, double vas, double 
 
 vented_alignment vented_box_alignment(double fs, double qts, double vas) {
   vented_alignment v;
-  if (std::abs(qts - b4_qts) <= 1e-3 * b4_qts) {
-    v.name = "B4";
-    v.property = "maximally flat: |H|^2 = w^8 / (w^8 + 1)";
-    v.a1 = v.a3 = std::sqrt(4 + 2 * std::sqrt(2.0));
-    v.a2 = 2 + std::sqrt(2.0);
-  } else if (qts < b4_qts) {
-    // a1^2 = 2 a2 and a2^2 + 2 = 2 a1 a3 = 2 / Qts^2.
-    v.name = "QB3";
-    v.property = "quasi-third-order: |H|^2 = w^8 / (w^8 + B w^2 + 1)";
-    if (qts < 0.2) {
-      v.note = message("Qts = %.3g is below the QB3 family's 0.2: expected a closed box", qts);
+  // A Qts derived from Qms and Qes comes back from its round trip a few
+  // ulps away from the value typed: each boundary holds within a relative
+  // family_tolerance.
+  if (std::abs(qts - b4_qts) <= family_tolerance * b4_qts || qts < b4_qts) {
+    // a1^2 = 2 a2 and a2^2 + 2 = 2 a1 a3 = 2 / Qts^2: QB3's polynomial,
+    // which at B4's Qts is B4's, so Vb and fb run on through the window.
+    const bool b4 = std::abs(qts - b4_qts) <= family_tolerance * b4_qts;
+    v.name = b4 ? "B4" : "QB3";
+    v.property = b4 ? "maximally flat: |H|^2 = w^8 / (w^8 + 1)"
+                    : "quasi-third-order: |H|^2 = w^8 / (w^8 + B w^2 + 1)";
+    if (qts < qb3_lowest_qts * (1 - family_tolerance)) {
+      v.note = message("Qts = %.4g is below the QB3 family's %g (Thiele's fb = 2 fs): expected a closed box", qts,
+                       qb3_lowest_qts);
       return v;
     }
-    v.a2 = std::sqrt(2 / (qts * qts) - 2);
-    const double h = 1 / (2 * v.a2 * qts * qts);
-    v.a1 = 1 / (qts * std::sqrt(h));
-    v.a3 = std::sqrt(h) / qts;
+    const double q = b4 ? b4_qts : qts;
+    v.a2 = std::sqrt(2 / (q * q) - 2);
+    const double h = 1 / (2 * v.a2 * q * q);
+    v.a1 = 1 / (q * std::sqrt(h));
+    v.a3 = std::sqrt(h) / q;
   } else {
     // The ripple whose polynomial has a1 a3 = 1 / Qts^2.
     v.name = "C4";
@@ -118,12 +123,12 @@ vented_alignment vented_box_alignment(double fs, double qts, double vas) {
       return 1 / std::sqrt(a1 * a3);
     };
     const double most_ripple = std::sqrt(std::pow(10, 3.0 / 10) - 1);  // 3 dB
-    if (qts > qts_of(most_ripple)) {
+    if (qts > qts_of(most_ripple) * (1 + family_tolerance)) {
       v.note = message("Qts = %.3g is above the C4 family's %.3g (3 dB of ripple): expected a closed box", qts,
                        qts_of(most_ripple));
       return v;
     }
-    double low = 1e-9, high = most_ripple;
+    double low = 1e-12, high = most_ripple;
     for (int i = 0; i < 200; ++i) {
       const double mid = std::sqrt(low * high);
       (qts_of(mid) < qts ? low : high) = mid;

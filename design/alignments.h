@@ -6,15 +6,21 @@
 // a3 = sqrt(h) / Qts, h = fb / fs, alpha = Vas / Vb.
 //   B4, maximally flat (Butterworth): every term of |D(i w)|^2 but w^8
 //   and 1 vanishes; it needs Qts = 1 / sqrt(4 + 2 sqrt 2) = 0.3827.
-//   QB3 (Qts below): the w^6 and w^4 terms vanish, the w^2 term stays.
+//   QB3 (Qts below, down to 0.18 where fb = 2 fs): the w^6 and w^4 terms
+//   vanish, the w^2 term stays; at B4's Qts it is B4.
 //   C4 (Qts above): the poles of a Chebyshev response, equal ripple in the
 //   passband.
 #pragma once
 
 #include <string>
 
+// A Qts within this relative distance of a family's boundary (B4's
+// 0.3827, QB3's lowest 0.18, C4's highest, a closed box's Qtc) counts as
+// on it.
+constexpr double family_tolerance = 1e-6;
+
 struct closed_alignment {
-  bool reachable = false;  // Qtc above the driver's Qts
+  bool reachable = false;  // Qtc above the driver's Qts, by more than family_tolerance
   double qtc = 0;
   double vb = 0;  // m^3
   double fc = 0;  // Hz

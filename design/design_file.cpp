@@ -35,7 +35,8 @@ std::string example_of(dimension d) {
 }
 
 // A dimensional value: a string with its unit, positive.
-status read_quantity(const toml::node& node, const std::string& key, dimension dim, double& si) {
+status read_quantity(const toml::node& node, const std::string& key, dimension dim, double& si,
+                     given_value* as_typed = nullptr) {
   const auto text = node.value<std::string>();
   if (!text) {
     const auto number = node.value<double>();
@@ -46,18 +47,25 @@ status read_quantity(const toml::node& node, const std::string& key, dimension d
     return wrong(key, message("a string with its unit (units: %s)", unit_list(dim)));
   }
   double value = 0;
-  const status parsed = parse_quantity(*text, dim, value);
+  typed_quantity typed;
+  const status parsed = parse_quantity(*text, dim, value, typed);
   if (!parsed.ok()) return status::error(key + " = " + parsed.message);
   if (!(value > 0)) return wrong(key + " = " + quoted(*text), "a positive value");
   si = value;
+  if (as_typed) {
+    as_typed->text = *text;
+    as_typed->typed = typed;
+  }
   return status::success();
 }
 
 reader quantity(dimension dim, given_value& (*field)(design_file&)) {
   return [dim, field](const toml::node& node, const std::string& key, design_file& d) -> status {
     given_value& v = field(d);
-    RETURN_IF_ERROR(read_quantity(node, key, dim, v.value));
-    v.given = true;
+    given_value read;
+    RETURN_IF_ERROR(read_quantity(node, key, dim, read.value, &read));
+    read.given = true;
+    v = read;
     return status::success();
   };
 }
@@ -75,7 +83,12 @@ reader plain(given_value& (*field)(design_file&), bool inf_allowed) {
     if (!number && text && inf_allowed && *text == "inf") number = INFINITY;
     if (!number || std::isnan(*number) || !(*number > 0) || (!inf_allowed && std::isinf(*number)))
       return wrong(key, inf_allowed ? "a positive number, or inf" : "a positive number without a unit");
-    field(d) = given_value{true, *number};
+    given_value v;
+    v.given = true;
+    v.value = *number;
+    v.text = message("%g", *number);
+    v.typed.number = *number;
+    field(d) = v;
     return status::success();
   };
 }
@@ -128,6 +141,33 @@ status read_highpass(const toml::node& node, const std::string& key, design_file
   return status::success();
 }
 
+// trust = ["Bl", "Mms"]: the datasheet's figures that win over the rest.
+status read_trust(const toml::node& node, const std::string& key, design_file& d) {
+  const toml::array* names = node.as_array();
+  const char* expected = "a list of the figures to trust, e.g. [\"Bl\", \"Mms\"]";
+  if (!names) return wrong(key, expected);
+  d.driver.trust.clear();
+  for (const toml::node& name : *names) {
+    const auto text = name.value<std::string>();
+    if (!text) return wrong(key, expected);
+    d.driver.trust.push_back(*text);
+  }
+  return status::success();
+}
+
+// sensitivity_drive = "2.83 V", or "1 W" into the rated impedance Znom.
+status read_sensitivity_drive(const toml::node& node, const std::string& key, design_file& d) {
+  given_value v;
+  const auto text = node.value<std::string>();
+  const bool watts = text && !text->empty() && text->back() == 'W';
+  if (!text) return wrong(key, "a voltage or a power, e.g. \"2.83 V\" or \"1 W\"");
+  RETURN_IF_ERROR(read_quantity(node, key, watts ? dimension::power : dimension::voltage, v.value, &v));
+  v.given = true;
+  d.driver.sensitivity_drive = v;
+  d.driver.drive_in_watts = watts;
+  return status::success();
+}
+
 const std::vector<key_rule>& rules() {
   using D = dimension;
   static const std::vector<key_rule> table = {
@@ -145,6 +185,7 @@ const std::vector<key_rule>& rules() {
       {"driver", "Vas", quantity(D::volume, FIELD(driver.Vas)), static_cast<int>(D::volume)},
       {"driver", "Mms", quantity(D::mass, FIELD(driver.Mms)), static_cast<int>(D::mass)},
       {"driver", "Cms", quantity(D::compliance, FIELD(driver.Cms)), static_cast<int>(D::compliance)},
+      {"driver", "Kms", quantity(D::stiffness, FIELD(driver.Kms)), static_cast<int>(D::stiffness)},
       {"driver", "Sd", quantity(D::area, FIELD(driver.Sd)), static_cast<int>(D::area)},
       {"driver", "diameter", quantity(D::length, FIELD(driver.diameter)), static_cast<int>(D::length)},
       {"driver", "Re", quantity(D::resistance, FIELD(driver.Re)), static_cast<int>(D::resistance)},
@@ -153,6 +194,11 @@ const std::vector<key_rule>& rules() {
       {"driver", "Rms", quantity(D::mechanical_resistance, FIELD(driver.Rms)), static_cast<int>(D::mechanical_resistance)},
       {"driver", "Xmax", quantity(D::length, FIELD(driver.Xmax)), static_cast<int>(D::length)},
       {"driver", "Pe", quantity(D::power, FIELD(driver.Pe)), static_cast<int>(D::power)},
+      {"driver", "trust", read_trust},
+      {"driver", "sensitivity", quantity(D::level, FIELD(driver.sensitivity)), static_cast<int>(D::level)},
+      {"driver", "sensitivity_drive", read_sensitivity_drive},
+      {"driver", "Znom", quantity(D::resistance, FIELD(driver.Znom)), static_cast<int>(D::resistance)},
+      {"driver", "driver_volume", quantity(D::volume, FIELD(driver.volume)), static_cast<int>(D::volume)},
       {"enclosure", "type",
        choice<enclosure_type>({{"closed", enclosure_type::closed},
                                {"vented", enclosure_type::vented},
@@ -167,6 +213,7 @@ const std::vector<key_rule>& rules() {
       {"enclosure", "port_diameter", quantity(D::length, FIELD(enclosure.port_diameter)), static_cast<int>(D::length)},
       {"enclosure", "port_area", quantity(D::area, FIELD(enclosure.port_area)), static_cast<int>(D::area)},
       {"enclosure", "Ql", plain(FIELD(enclosure.Ql), true)},
+      {"enclosure", "depth", quantity(D::length, FIELD(enclosure.depth)), static_cast<int>(D::length)},
       {"enclosure", "ports",
        [](const toml::node& node, const std::string& key, design_file& d) -> status {
          const auto count = node.value_exact<int64_t>();
@@ -206,56 +253,75 @@ const std::vector<key_rule>& rules() {
 
 #undef FIELD
 
-// Edit distance, case-insensitive, for "did you mean".
+// Edit distance, case-insensitive, a transposition of neighbours counting
+// one (optimal string alignment), for "did you mean".
 std::size_t distance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
+  const auto same = [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  };
+  std::vector<std::vector<std::size_t>> t(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) t[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) t[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i)
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                        std::tolower(static_cast<unsigned char>(b[j - 1]));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
+      t[i][j] = std::min({t[i - 1][j] + 1, t[i][j - 1] + 1, t[i - 1][j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1)});
+      if (i > 1 && j > 1 && same(a[i - 1], b[j - 2]) && same(a[i - 2], b[j - 1]))
+        t[i][j] = std::min(t[i][j], t[i - 2][j - 2] + 1);
     }
-  }
-  return row[b.size()];
+  return t[a.size()][b.size()];
 }
 
-std::string closest(const std::string& name, const std::vector<std::string>& known) {
-  std::string best;
+constexpr std::size_t farthest_suggestion = 2;
+
+// "did you mean X?" for the closest of `known` within two edits, else the
+// list of them all; `shown` writes a known name as the message shows it.
+std::string suggestion(const std::string& name, const std::vector<std::string>& known,
+                       const std::function<std::string(const std::string&)>& shown, const char* what) {
+  std::string best, all;
   std::size_t best_distance = SIZE_MAX;
   for (const std::string& k : known) {
     const std::size_t d = distance(name, k);
     if (d < best_distance) best_distance = d, best = k;
+    all += (all.empty() ? "" : ", ") + k;
   }
-  return best;
+  if (best_distance <= farthest_suggestion) return "did you mean " + shown(best) + "?";
+  return message("expected one of the %s %s", what, all.c_str());
+}
+
+const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits"};
+
+std::vector<std::string> keys_of(const std::string& table) {
+  std::vector<std::string> known;
+  for (const key_rule& rule : rules())
+    if (table == rule.table) known.push_back(rule.key);
+  return known;
+}
+
+std::string unknown_key(const std::string& table, const std::string& key) {
+  return message("unknown key %s: %s", full_key(table.c_str(), key).c_str(),
+                 suggestion(key, keys_of(table), [&](const std::string& k) { return full_key(table.c_str(), k); },
+                            ("keys of [" + table + "]:").c_str())
+                     .c_str());
 }
 
 status read_table(const toml::table& table, const std::string& name, design_file& d) {
-  std::vector<std::string> known;
-  for (const key_rule& rule : rules())
-    if (name == rule.table) known.push_back(rule.key);
   for (const auto& [key, node] : table) {
     const std::string k(key.str());
     const auto rule = std::find_if(rules().begin(), rules().end(),
                                    [&](const key_rule& r) { return name == r.table && k == r.key; });
-    if (rule == rules().end())
-      return status::error(message("unknown key %s: did you mean %s?", full_key(name.c_str(), k).c_str(),
-                                   full_key(name.c_str(), closest(k, known)).c_str()));
+    if (rule == rules().end()) return status::error(unknown_key(name, k));
     RETURN_IF_ERROR(rule->read(node, full_key(rule->table, k), d));
   }
   return status::success();
 }
 
 status read_document(const toml::table& document, design_file& d) {
-  const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits"};
   for (const auto& [key, node] : document) {
     const std::string k(key.str());
     if (std::find(tables.begin(), tables.end(), k) == tables.end())
-      return status::error(message("unknown table or key %s: did you mean [%s]?", k.c_str(), closest(k, tables).c_str()));
+      return status::error(message("unknown table or key %s: %s", k.c_str(),
+                                   suggestion(k, tables, [](const std::string& t) { return "[" + t + "]"; }, "tables")
+                                       .c_str()));
     if (!node.is_table()) return wrong(k, message("a table [%s]", k.c_str()));
     RETURN_IF_ERROR(read_table(*node.as_table(), k, d));
   }
@@ -275,22 +341,43 @@ std::string stem_of(const std::string& path) {
   return base;
 }
 
-const key_rule* find_rule(const std::string& full, std::string& suggestion) {
-  std::vector<std::string> known;
-  for (const key_rule& rule : rules()) {
+const key_rule* find_rule(const std::string& full, std::string& unknown) {
+  for (const key_rule& rule : rules())
     if (full == full_key(rule.table, rule.key)) return &rule;
-    known.push_back(full_key(rule.table, rule.key));
+  const std::size_t dot = full.find('.');
+  const std::string table = full.substr(0, dot);
+  if (dot != std::string::npos && std::find(tables.begin(), tables.end(), table) != tables.end()) {
+    unknown = unknown_key(table, full.substr(dot + 1));
+  } else {
+    std::vector<std::string> known;
+    for (const key_rule& rule : rules()) known.push_back(full_key(rule.table, rule.key));
+    unknown = message("unknown key %s: %s", full.c_str(),
+                      suggestion(full, known, [](const std::string& k) { return k; }, "keys").c_str());
   }
-  suggestion = closest(full, known);
   return nullptr;
 }
 
 }  // namespace
 
+given_value given_as(double number, const char* unit) {
+  given_value v;
+  v.given = true;
+  v.text = *unit ? message("%.6g %s", number, unit) : message("%g", number);
+  if (*unit) {
+    const double factor = unit_to_si(unit);
+    v.value = number * factor;
+    v.typed = typed_quantity{number, unit};
+  } else {
+    v.value = number;
+    v.typed.number = number;
+  }
+  return v;
+}
+
 status set_design_value(design_file& d, const std::string& key, const std::string& text) {
-  std::string suggestion;
-  const key_rule* rule = find_rule(key, suggestion);
-  if (!rule) return status::error(message("unknown key %s: did you mean %s?", key.c_str(), suggestion.c_str()));
+  std::string unknown;
+  const key_rule* rule = find_rule(key, unknown);
+  if (!rule) return status::error(unknown);
   double number = 0;
   if (rule->dim < 0 && parse_real(text, number) == read_result::ok) {
     RETURN_IF_ERROR(rule->read(toml::value<double>(number), key, d));
@@ -303,9 +390,9 @@ status set_design_value(design_file& d, const std::string& key, const std::strin
 }
 
 status key_dimension(const std::string& key, bool& has_unit, dimension& dim) {
-  std::string suggestion;
-  const key_rule* rule = find_rule(key, suggestion);
-  if (!rule) return status::error(message("unknown key %s: did you mean %s?", key.c_str(), suggestion.c_str()));
+  std::string unknown;
+  const key_rule* rule = find_rule(key, unknown);
+  if (!rule) return status::error(unknown);
   has_unit = rule->dim >= 0;
   dim = has_unit ? static_cast<dimension>(rule->dim) : dimension::frequency;
   return status::success();

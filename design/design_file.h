@@ -13,11 +13,23 @@
 struct given_value {
   bool given = false;
   double value = 0;  // SI
+  std::string text;  // as typed, for messages: "58 l", "4.5"
+  typed_quantity typed;  // its number and plain unit; no unit for a plain number
 };
+
+// A value the program sets itself, `number` in `unit` ("" for a plain
+// number), written as a user would type it.
+given_value given_as(double number, const char* unit);
 
 struct driver_sheet {
   std::string name;
-  given_value fs, Qms, Qes, Qts, Vas, Mms, Cms, Sd, diameter, Re, Le, Bl, Rms, Xmax, Pe;
+  given_value fs, Qms, Qes, Qts, Vas, Mms, Cms, Kms, Sd, diameter, Re, Le, Bl, Rms, Xmax, Pe;
+  std::vector<std::string> trust;  // the figures that win over the others
+  given_value sensitivity;         // dB at sensitivity_drive, half space, 1 m
+  given_value sensitivity_drive;   // V, or W with drive_in_watts
+  bool drive_in_watts = false;
+  given_value Znom;                // ohm, the rated impedance
+  given_value volume;              // driver_volume: what the driver itself takes of the box
 };
 
 enum class enclosure_type { closed, vented, bandpass4, baffle, passive_radiator };
@@ -27,6 +39,7 @@ struct enclosure_sheet {
   bool given = false;  // the [enclosure] table is there
   enclosure_type type = enclosure_type::closed;
   given_value Vb, Vr, fb, port_length, port_diameter, port_area, Ql;
+  given_value depth;  // inside, for the port to fit
   int ports = 1;
   port_ends ends = port_ends::flanged_free;
 };

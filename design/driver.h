@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,33 @@ struct driver_parameters {
   double pe = 0;         // W; 0 when not given
 };
 
-// Fails naming a missing figure; appends a warning for every redundant
-// figure that disagrees with the set by more than 2 % (saying which figure
-// the design uses) and for every figure outside what loudspeakers have
-// (naming the likely slip).
-status complete_driver(const driver_sheet& sheet, driver_parameters& d, std::vector<std::string>& warnings);
+// Where the completed driver's figures came from, and how the sheet's
+// redundant figures agree with them.
+struct datasheet_contradiction {
+  std::string key;      // "Mms"
+  double difference;    // |given - derived| / derived
+  std::string account;  // "driver.Mms = 0.038 g disagrees with 38.24 g from fs, Vas and Sd (100 %)"
+  std::string goes_on;  // "38.24 g", what the design uses
+};
 
-// A warning when `si` (shown in `unit`) lies outside low..high (in the
-// same unit), naming a power of ten that brings it inside; else empty.
-std::string range_warning(const std::string& key, double si, const char* unit, double low, double high);
+struct driver_account {
+  std::vector<datasheet_contradiction> contradictions;
+  // For each figure, the typed values it follows from: "fs = \"28 Hz\",
+  // Vas = \"58 l\", Sd = \"220 cm2\"".
+  std::map<std::string, std::string> origin;
+};
+
+// The figures `trust` may name.
+const std::vector<std::string>& trustable_figures();
+
+// Completes the driver from any sufficient set of its figures: fs, Mms and
+// a compliance (Vas, Cms or Kms), two of them fixing the third; Qms or Rms;
+// Qes or Bl; Qts in place of one of the last two. Where the sheet gives
+// more, the figures named in `trust` win, else fs, Vas, Cms, Kms, Mms,
+// Qms, Rms, Qes, Bl in that order; the others are compared. Fails naming a
+// missing figure or a bad trust list.
+status complete_driver(const driver_sheet& sheet, driver_parameters& d, driver_account& account);
+
+// The same, each contradiction over 2 % a warning saying which figure the
+// design uses.
+status complete_driver(const driver_sheet& sheet, driver_parameters& d, std::vector<std::string>& warnings);

@@ -43,7 +43,7 @@ status refuse(bool given, const char* key, enclosure_type t) {
   return status::error(message("enclosure.%s does not apply to %s", key, type_name(t)));
 }
 
-status shape_port(const enclosure_sheet& e, double vb, port_geometry& g, std::vector<std::string>& warnings) {
+status shape_port(const enclosure_sheet& e, double vb, port_geometry& g) {
   if (e.port_area.given && e.port_diameter.given)
     return status::error("enclosure: port_diameter and port_area both given: expected one of them");
   if (!e.port_area.given && !e.port_diameter.given)
@@ -78,8 +78,6 @@ status shape_port(const enclosure_sheet& e, double vb, port_geometry& g, std::ve
     g.effective_length = g.physical_length + g.end_correction;
   }
   g.tuning = std::sqrt(c2 * g.area / (vb * g.effective_length)) / two_pi;
-  const std::string w = range_warning("enclosure port length", g.physical_length, "mm", 5, 5000);
-  if (!w.empty()) warnings.push_back(w);
   return status::success();
 }
 
@@ -159,7 +157,7 @@ void open_to_the_room(model_state& s, compiled_design& out, const enclosure_shee
 }  // namespace
 
 status compile_design(const design_file& file, const driver_parameters& d, compiled_design& out,
-                      std::vector<std::string>& warnings) {
+                      std::vector<std::string>& /*warnings: none of its own yet*/) {
   const enclosure_sheet& e = file.enclosure;
   RETURN_IF_ERROR(check_keys(e));
   RETURN_IF_ERROR(check_radiator(file.radiator, e.type == enclosure_type::passive_radiator));
@@ -168,10 +166,6 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
   const enclosure_type t = e.type;
   const bool ported = t == enclosure_type::vented || t == enclosure_type::bandpass4;
   const double vb = e.Vb.value;
-  if (e.Vb.given) {
-    const std::string w = range_warning("enclosure.Vb", vb, "l", 0.05, 10000);
-    if (!w.empty()) warnings.push_back(w);
-  }
   double suspension = 1 / d.cms;
   if (t == enclosure_type::bandpass4) suspension += rho_c2 * d.sd * d.sd / e.Vr.value;
 
@@ -183,7 +177,7 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
   out.coil_polarity = t == enclosure_type::bandpass4 ? 1 : -1;
   if (t != enclosure_type::bandpass4) out.radiators.push_back({0, -1});
   if (ported) {
-    RETURN_IF_ERROR(shape_port(e, vb, out.port_shape, warnings));
+    RETURN_IF_ERROR(shape_port(e, vb, out.port_shape));
     out.port = 1;
     s.A[1] = out.port_shape.area * 1e4;
     s.L[1] = out.port_shape.effective_length * 1e3;

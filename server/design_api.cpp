@@ -78,7 +78,7 @@ json compute_answer(const json& request) {
   design_result r;
   status computed = parse_design_text(text, name, file);
   if (computed.ok()) {
-    computed = compute_design(file, log_grid(5, 1000, 48), r);
+    computed = compute_design(file, log_grid(5, 1000, 48), r, request.value("accept_unusual", false));
     if (!computed.ok()) computed = status::error(name + ": " + computed.message);
   }
   for (const std::string& w : r.warnings) answer["warnings"].push_back(message_of(name + ": " + w));
@@ -87,7 +87,7 @@ json compute_answer(const json& request) {
     return answer;
   }
   answer["ok"] = true;
-  answer["csv"] = response_table_text(r.points, r.drive.port >= 0, r.drive.highpass.order > 0, r.drive.passive >= 0);
+  answer["csv"] = response_table_text(r.points, columns_of(r.drive));
   answer["summary"] = summary_table_text(r.summary);
   answer["xmax_mm"] = r.driver.xmax * 1e3;
   answer["port_limit"] = r.drive.port >= 0 ? file.port_velocity_limit : 0;

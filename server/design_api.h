@@ -13,8 +13,8 @@
 nlohmann::json keys_answer();
 
 // A design: {seq, name (the file's name), text (its TOML as loaded),
-// values {KEY: field text}}, each value the text of a field that differs
-// from the file. The answer: {seq, ok, text (the file as Save would write
+// values {KEY: field text}, accept_unusual}, each value the text of a
+// field that differs from the file; accept_unusual as --accept-unusual. The answer: {seq, ok, text (the file as Save would write
 // it), csv, summary, xmax_mm, port_limit, radiator_xmax_mm, driver,
 // warnings [{key, text}], errors [{key, text}]}; a message names the key
 // it is about, or "".

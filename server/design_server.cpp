@@ -137,7 +137,7 @@ void add_routes(httplib::Server& server, const served_files& f) {
   server.Get("/api/start", [&f](const httplib::Request&, httplib::Response& res) {
     json designs = json::array();
     for (const auto& [folder, name] : f.designs) designs.push_back({{"folder", folder}, {"name", name}});
-    send_json(res, {{"designs", designs}, {"folders", f.folders}, {"keys", keys_answer()}, {"accept_unusual", false}});
+    send_json(res, {{"designs", designs}, {"folders", f.folders}, {"keys", keys_answer()}, {"accept_unusual", true}});
   });
   on_json(server, "/api/load", [&f](const json& request, int& code) -> json {
     bool given = false;
@@ -149,12 +149,7 @@ void add_routes(httplib::Server& server, const served_files& f) {
   });
   on_json(server, "/api/compute", [](const json& request, int&) { return compute_answer(request); });
   on_json(server, "/api/transient", [](const json& request, int&) { return transient_answer(request); });
-  on_json(server, "/api/align", [&f](const json& request, int& code) -> json {
-    bool given = false;
-    const std::string path = path_named(f, request, given);
-    if (path.empty()) return code = 404, json{{"error", "not a design file here"}};
-    return alignments_answer(path);
-  });
+  on_json(server, "/api/align", [](const json& request, int&) { return alignments_answer(request); });
   on_json(server, "/api/save", [&f](const json& request, int& code) -> json {
     bool given = false;
     const std::string path = path_named(f, request, given);

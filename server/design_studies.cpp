@@ -11,13 +11,17 @@
 
 using nlohmann::json;
 
-json alignments_answer(const std::string& path) {
+json alignments_answer(const json& request) {
+  const std::string name = request.value("name", std::string("design.toml"));
+  std::string text;
+  status done = edited_design_text(request, text);
+  design_file file;
+  if (done.ok()) done = parse_design_text(text, name, file);
   std::vector<alignment_row> rows;
-  std::vector<std::string> notes;
-  std::string name;
-  const status computed = compute_alignments(path, rows, notes, name);
-  if (!computed.ok()) return {{"error", computed.message}};
-  json answer = {{"rows", json::array()}, {"notes", notes}};
+  std::vector<std::string> notes, warnings;
+  if (done.ok()) done = align_driver(file, rows, notes, request.value("accept_unusual", false), &warnings);
+  if (!done.ok()) return {{"error", done.message}};
+  json answer = {{"rows", json::array()}, {"notes", notes}, {"warnings", warnings}};
   for (const alignment_row& r : rows)
     answer["rows"].push_back({{"name", r.name}, {"property", r.property}, {"qtc", r.qtc}, {"vb_l", r.vb * 1e3},
                               {"fc", r.fc}, {"fb", r.fb}, {"f3", r.f3}, {"port_diameter_mm", r.port_diameter * 1e3}});
@@ -40,7 +44,7 @@ json transient_answer(const json& request) {
   if (done.ok()) done = parse_design_text(text, name, file);
   if (!done.ok()) return failed(done.message);
   design_result r;
-  done = compute_design(file, log_grid(5, 1000, 48), r);
+  done = compute_design(file, log_grid(5, 1000, 48), r, request.value("accept_unusual", false));
   if (!done.ok()) return failed(name + ": " + done.message);
   // The signal and the record read as the command line reads them.
   std::string signal = request.value("signal", std::string());

@@ -7,8 +7,9 @@
 #include <string>
 
 // {rows: [{name, property, qtc, vb_l, fc, fb, f3, port_diameter_mm}],
-// notes} for the driver of the design file at `path`, or {error}.
-nlohmann::json alignments_answer(const std::string& path);
+// notes, warnings} for the driver of a design request (as compute_answer
+// takes it), or {error}.
+nlohmann::json alignments_answer(const nlohmann::json& request);
 
 // A design request (as compute_answer takes it) with `signal` as
 // --transient takes it ("burst:40Hz:8"; empty: a burst of 8 cycles at

@@ -152,11 +152,14 @@ def checks(driver, work, designs, vented, original, markup_name):
     ActionChains(driver).move_to_element(driver.find_element(By.CSS_SELECTOR, "#charts .chart-block .chart")).perform()
     WebDriverWait(driver, 5).until(lambda d: "Hz" in d.find_element(By.ID, "readout").text)
     row = driver.execute_script("return state.charts[0].graph.getSelection()")
-    cells = [float(c) for c in csv.splitlines()[1 + row].split(",")[:2]]
+    table_row = csv.splitlines()[1 + row].split(",")
+    cells = [float(c) for c in table_row[:2]]
     readout = driver.find_element(By.ID, "readout").text
     shown = re.match(r"([0-9.]+) Hz +SPL (-?[0-9.]+)", readout)
     check(shown and all(abs(float(v) - c) <= 1e-4 * abs(c) for v, c in zip(shown.groups(), cells)),
           "the readout %r at row %d: %r" % (readout, row, cells))
+    if csv.splitlines()[0].endswith(",limited_by"):
+        check(readout.endswith("limited by " + table_row[-1]), "the binding limit in %r: %s" % (readout, table_row[-1]))
 
     # A changed Vb: the page's F3 is the command line's for that box.
     set_field(driver, "enclosure.Vb", "40 l")
@@ -182,6 +185,29 @@ def checks(driver, work, designs, vented, original, markup_name):
     check(shown.endswith(expected) and expected, "beside Vb: %r, the command line: %r" % (shown, expected))
     check(driver.execute_script("return state.answer.csv") == good, "the curves stay on the last good design")
     check(summary_value(page_summary(driver), "Vb") == "40", "the summary stays on the last good design")
+
+    # A figure no loudspeaker has: refused beside its field, then accepted with the switch as
+    # --accept-unusual accepts it.
+    set_field(driver, "enclosure.Vb", "40 l")
+    set_field(driver, "driver.Xmax", "12 cm")
+    settled(driver)
+    unusual = os.path.join(work, "unusual.toml")
+    with open(unusual, "w") as f:
+        f.write(with_vb(original, "40 l").replace('Xmax = "6 mm"', 'Xmax = "12 cm"'))
+    _, _, stderr = command_line(unusual, os.path.join(work, "cliu"))
+    expected = stderr.strip().split(unusual + ": ", 1)[-1]
+    shown = driver.find_element(By.ID, "k-driver-Xmax-msg").text
+    check(expected and shown.endswith(expected), "beside Xmax: %r, the command line: %r" % (shown, expected))
+    driver.find_element(By.ID, "accept-unusual").click()
+    settled(driver)
+    run = subprocess.run([DESIGN, unusual, "--out", os.path.join(work, "cliu"), "--accept-unusual"],
+                         capture_output=True, text=True)
+    with open(os.path.join(work, "cliu", "unusual_summary.csv")) as f:
+        check(page_summary(driver) == f.read(), "with accept unusual, the summary of --accept-unusual")
+    check(driver.find_element(By.ID, "k-driver-Xmax-msg").text != "", "the figure's warning beside Xmax")
+    driver.find_element(By.ID, "accept-unusual").click()
+    set_field(driver, "driver.Xmax", "6 mm")
+    settled(driver)
 
     # Keep and remove overlays.
     set_field(driver, "enclosure.Vb", "40 l")

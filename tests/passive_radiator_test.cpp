@@ -26,7 +26,7 @@ TEST(PassiveRadiator, VeryStiffIsTheClosedBox) {
   const std::vector<double> grid = log_grid(5, 500, 12);
   const design_result closed = compute(woofer + "[enclosure]\ntype = \"closed\"\nVb = \"40 l\"\n", grid);
   // 100 times the box's tuning of about 30 Hz.
-  const design_result stiff = compute(radiator_box("fp = \"3000 Hz\"\n"), grid);
+  const design_result stiff = compute(radiator_box("fp = \"3000 Hz\"\n"), grid, true);
   for (std::size_t i = 0; i < grid.size(); ++i)
     EXPECT_NEAR(stiff.points[i].spl, closed.points[i].spl, 0.1) << grid[i] << " Hz";
 }
@@ -43,8 +43,8 @@ TEST(PassiveRadiator, WithoutSuspensionIsTheVentedBox) {
       woofer + message("[enclosure]\ntype = \"vented\"\nVb = \"40 l\"\nQl = inf\nport_area = \"330 cm2\"\n"
                        "port_length = \"%.12g mm\"\nport_ends = \"free-free\"\n",
                        physical * 1e3),
-      grid);
-  const design_result loose = compute(radiator_box("Cmp = \"1e6 mm/N\"\n"), grid);
+      grid, true);  // its air outweighs the box: a limit, not a loudspeaker
+  const design_result loose = compute(radiator_box("Cmp = \"1e6 mm/N\"\n"), grid, true);
   for (std::size_t i = 0; i < grid.size(); ++i)
     EXPECT_NEAR(loose.points[i].spl, port.points[i].spl, 0.01) << grid[i] << " Hz";
   EXPECT_NEAR(summary_value(loose.summary, "fp_box"), summary_value(port.summary, "fb"), 1e-3);

@@ -423,7 +423,6 @@ async function save(asNew, overwrite) {
   listFiles();
   showTitle();
   fillForm();
-  $('align').disabled = false;
   $('status').textContent = 'saved ' + answer.saved;
 }
 
@@ -437,7 +436,7 @@ function fieldValue(key, value) {
 function figure(x) { return String(Number(x.toPrecision(4))); }
 
 async function align() {
-  const answer = await api('align', { folder: state.folder, name: state.name });
+  const answer = await api('align', designRequest());
   const list = $('alignment-list');
   list.replaceChildren();
   $('alignments').hidden = false;
@@ -511,7 +510,6 @@ async function start() {
     load(d.folder, d.name);
   });
   listFiles();
-  $('align').disabled = state.designs.length === 0;
   if (state.designs.length) {
     await load(state.designs[0].folder, state.designs[0].name);
   } else {
