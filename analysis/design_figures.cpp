@@ -11,14 +11,14 @@ radiated_flow radiated(const model_state& s, const steady_point& p, const std::v
   radiated_flow flow;
   for (const radiator& r : radiators) {
     const double area_m2 = s.A[r.element] * 1e-4 * r.outward;
-    flow.U += area_m2 * i_w * p.X[r.element];
-    flow.dU += area_m2 * (complex(0, 1) * p.X[r.element] + i_w * p.dX[r.element]);
+    flow.U += area_m2 * i_w * p.X_out[r.element];
+    flow.dU += area_m2 * (complex(0, 1) * p.X_out[r.element] + i_w * p.dX_out[r.element]);
   }
   return flow;
 }
 
 complex far_field_pressure(double w, complex U, const listening_point& at) {
-  return complex(0, w) * rho * U / ((at.full_space ? 4 : 2) * pi * at.distance);
+  return complex(0, w) * at.density * U / ((at.full_space ? 4 : 2) * pi * at.distance);
 }
 
 design_row design_figures(const model_state& s, const steady_point& p, const listening_point& at) {

@@ -15,6 +15,7 @@
 struct listening_point {
   double distance = 1;
   bool full_space = false;
+  double density = rho;  // of the air, kg/m^3
 };
 
 // The volume velocity the radiators put into the room, sum of outward x

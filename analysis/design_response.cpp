@@ -5,7 +5,45 @@
 #include <limits>
 #include <utility>
 
+complex chamber_pressure(const model_state& s, const steady_point& p) {
+  complex pushed = 0;
+  for (int j = 0; j <= s.n; ++j) pushed += s.R[j] * p.X[j];
+  return s.KS[0] * pushed / (s.A[0] * 1e-4);
+}
+
+namespace {
+
+void add_branch_figures(const model_state& s, const design_drive& drive, const steady_point& p, complex scale,
+                        design_point& d) {
+  const double peak = std::sqrt(2.0);
+  d.chamber_pressure = chamber_pressure(s, p) * scale;
+  for (int element : drive.resonators) d.resonator_velocity.push_back(std::abs(p.X[element] * scale) * p.w * peak);
+}
+
+design_point evaluate_flow(const model_state& s, const design_drive& drive, double frequency) {
+  const steady_point p = solve_flow_driven(s, frequency, drive.flow);
+  const double peak = std::sqrt(2.0);
+  design_point d;
+  d.frequency = frequency;
+  if (!drive.radiators.empty()) {
+    const auto [U, dU] = radiated(s, p, drive.radiators);
+    d.radiated_pressure = far_field_pressure(p.w, U, drive.at);
+    d.spl = 20 * std::log10(std::abs(d.radiated_pressure) / 20e-6);
+    d.spl_unfiltered = d.spl;
+    d.phase = degrees(d.radiated_pressure / p.drive);
+    d.group_delay_ms = -(dU / U).imag() * 1000;
+  }
+  if (drive.port >= 0) d.port_velocity = std::abs(p.X_out[drive.port]) * p.w * peak;
+  if (drive.passive >= 0) d.radiator_excursion_mm = std::abs(p.X[drive.passive]) * peak * 1000;
+  d.max_voltage = std::numeric_limits<double>::infinity();
+  add_branch_figures(s, drive, p, 1, d);
+  return d;
+}
+
+}  // namespace
+
 design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency) {
+  if (drive.flow > 0) return evaluate_flow(s, drive, frequency);
   const steady_point p = solve_steady_state(s, frequency, &drive.coil);
   // Rms amplitudes: the coil's voltage is rms.
   const auto [U, dU] = radiated(s, p, drive.radiators);
@@ -23,7 +61,7 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
   d.group_delay_ms = (-(dU / U).imag() - highpass_phase_slope(drive.highpass, p.w)) * 1000;
   d.excursion_unfiltered_mm = std::abs(p.X[0]) * peak * 1000;
   d.excursion_mm = d.excursion_unfiltered_mm * h;
-  if (drive.port >= 0) d.port_velocity = std::abs(p.X[drive.port]) * p.w * peak * h;
+  if (drive.port >= 0) d.port_velocity = std::abs(p.X_out[drive.port]) * p.w * peak * h;
   if (drive.passive >= 0) d.radiator_excursion_mm = std::abs(p.X[drive.passive]) * peak * 1000 * h;
   d.impedance = p.drive / p.current;
 
@@ -52,6 +90,10 @@ design_point evaluate_design(const model_state& s, const design_drive& drive, do
     d.port_velocity_at_pe = d.port_velocity * rated;
   }
   d.max_spl = d.spl + 20 * std::log10(allowed / v);
+  if (drive.branches) {
+    d.radiated_pressure = pressure * H;
+    add_branch_figures(s, drive, p, H, d);
+  }
   return d;
 }
 

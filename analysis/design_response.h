@@ -27,6 +27,11 @@ struct design_drive {
   listening_point at;
   design_limits limits;
   highpass_filter highpass;         // before the amplifier; order 0: none
+  // A design with side branches or a flow source: its main chamber's
+  // pressure and its resonators' neck velocities too.
+  bool branches = false;
+  std::vector<int> resonators;      // their internal ducts
+  double flow = 0;                  // a volume-velocity source's, rms m^3/s; 0: the coil drives
 };
 
 // The limit that sets max_voltage at a frequency: the first to be reached
@@ -57,14 +62,27 @@ struct design_point {
   // gets |H| sqrt(Pe Re); 0 without Pe.
   double excursion_at_pe_mm = 0;   // peak
   double port_velocity_at_pe = 0;  // peak, m/s (0 without a port)
+  // With branches (design_drive::branches): rms pressures, the radiated
+  // one at the listening point; peak neck velocities; the insertion loss
+  // against the same design without its resonators, set by its caller.
+  complex radiated_pressure;
+  complex chamber_pressure;
+  std::vector<double> resonator_velocity;
+  double il = 0, il_chamber = 0;  // dB
 };
 
+// Driven by the coil, or by the flow when drive.flow > 0 (then only the
+// figures that need no coil: SPL, phase and group delay when something
+// radiates, port velocity, a radiator's excursion and the branches').
 design_point evaluate_design(const model_state& s, const design_drive& drive, double frequency);
 
 // The name of the point's first figure that is NaN or infinite, or null
 // when all are finite; max_voltage and max_SPL are inf exactly when no
 // limit is given.
 const char* overflowing_figure(const design_point& p);
+// The main chamber's pressure, rms Pa with the coil's or the flow's rms
+// amplitudes: its stiffness times the volume every element pushes into it.
+complex chamber_pressure(const model_state& s, const steady_point& p);
 
 // FROM x 2^(k / per_octave) up to the last point not above TO.
 std::vector<double> log_grid(double from, double to, int per_octave);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/dft.h"
+#include "analysis/duct_line.h"
 
 namespace {
 
@@ -29,9 +30,39 @@ complex weighted_sum(const model_state& s, const Eigen::VectorXcd& V) {
   return sum;
 }
 
+// The line's dynamic stiffness on its chamber-end displacement: force S p
+// over X, with U = i w S X.
+complex line_stiffness(const duct_line& line, double w) {
+  return line.area * line.area * complex(0, w) * line_input_impedance(line, w);
+}
+
+// d/dw of f by central differences: the line's terms have no short closed
+// derivative worth its code.
+template <typename F>
+complex derivative(F f, double w) {
+  const double h = 1e-6 * w;
+  return (f(w + h) - f(w - h)) / (2 * h);
+}
+
+// A duct solved as a line: its lumped mass, damping and the chamber behind
+// it (a closed one's stiffness) give way to the line's dynamic stiffness.
+void replace_lines(const model_state& s, double w, Eigen::MatrixXcd& A, Eigen::VectorXcd& dA_diagonal) {
+  for (int i = 1; i <= s.n; ++i) {
+    if (!(s.line_length[i] > 0)) continue;
+    const duct_line line = line_of(s, i);
+    A(i, i) = s.K[i][i] - s.KS[i] * s.R[i] * s.R[i] + line_stiffness(line, w);
+    dA_diagonal(i) = derivative([&](double x) { return line_stiffness(line, x); }, w);
+  }
+}
+
 }  // namespace
 
-steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil) {
+namespace {
+
+// With `flow` > 0 the piston's row becomes the constraint i w A0 X0 = flow:
+// a source of that volume velocity (rms) into the main chamber, whatever
+// the pressure there.
+steady_point solve(const model_state& s, double frequency, const voice_coil* coil, double flow) {
   const double w = frequency * two_pi;
   const complex i_w(0, w);
   Eigen::MatrixXcd A = dynamic_stiffness(s, w);
@@ -39,6 +70,7 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   // dA/dw = -2 w M + i C, and for the coil the derivative of its terms.
   Eigen::VectorXcd dA_diagonal(s.ND);
   for (int i = 0; i < s.ND; ++i) dA_diagonal(i) = complex(-2 * w * s.M[i], s.C[i]);
+  replace_lines(s, w, A, dA_diagonal);
   steady_point p;
   const complex ze = coil ? complex(coil->re, w * coil->le) : complex(0, 0);
   if (coil) {
@@ -51,6 +83,13 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
     dF(0) = -coil->polarity * coil->bl * coil->voltage * complex(0, coil->le) / (ze * ze);
     p.coil = true;
     p.drive = coil->voltage;
+  } else if (flow > 0) {
+    const complex row = i_w * s.A[0] * 1e-4;
+    A.row(0).setZero();
+    A(0, 0) = row;
+    dA_diagonal(0) = complex(0, s.A[0] * 1e-4);
+    F(0) = flow;
+    p.drive = flow;
   } else {
     F(0) = complex(0, -s.b);
     p.drive = F(0);
@@ -68,10 +107,29 @@ steady_point solve_steady_state(const model_state& s, double frequency, const vo
   p.w = w;
   p.X.assign(X.data(), X.data() + s.ND);
   p.dX.assign(dX.data(), dX.data() + s.ND);
+  p.X_out = p.X;
+  p.dX_out = p.dX;
+  for (int i = 1; i <= s.n; ++i) {
+    if (!(s.line_length[i] > 0)) continue;
+    const duct_line line = line_of(s, i);
+    const complex ratio = line_far_flow_ratio(line, w);
+    p.X_out[i] = X(i) * ratio;
+    p.dX_out[i] = dX(i) * ratio + X(i) * derivative([&](double x) { return line_far_flow_ratio(line, x); }, w);
+  }
   p.velocity_sum = weighted_sum(s, V);
   const complex dS = weighted_sum(s, dV);
   p.group_delay = p.velocity_sum == complex(0, 0) ? 0 : -(dS / p.velocity_sum).imag();
   return p;
+}
+
+}  // namespace
+
+steady_point solve_steady_state(const model_state& s, double frequency, const voice_coil* coil) {
+  return solve(s, frequency, coil, 0);
+}
+
+steady_point solve_flow_driven(const model_state& s, double frequency, double flow) {
+  return solve(s, frequency, nullptr, flow);
 }
 
 std::vector<steady_point> solve_sweep(const model_state& s, const voice_coil* coil) {

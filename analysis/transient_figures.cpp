@@ -8,7 +8,7 @@ transient_columns transient_figures(const model_state& s, const transient_record
                                     int passive) {
   transient_columns c;
   const int rows = r.rows();
-  const double to_pressure = rho / ((at.full_space ? 4 : 2) * pi * at.distance);
+  const double to_pressure = at.density / ((at.full_space ? 4 : 2) * pi * at.distance);
   c.excursion_mm.resize(rows);
   c.cone_velocity.resize(rows);
   c.pressure.resize(rows);

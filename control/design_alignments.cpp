@@ -54,7 +54,7 @@ void size_port(const design_file& base, const driver_parameters& d, alignment_ro
   for (double diameter = port_step; diameter <= largest_port + 1e-9; diameter += port_step) {
     design_result r;
     design_file tight = with_box(base, row, diameter);
-    tight.enclosure.Ql = given_value{true, INFINITY};
+    tight.enclosure.Ql = given_as(INFINITY, "");
     if (!compute_design(tight, log_grid(5, 1000, 96), r, accept_unusual).ok()) continue;
     double peak = 0;
     for (const design_point& p : r.points) peak = std::max(peak, p.port_velocity * volts / base.voltage);

@@ -23,10 +23,12 @@ response_columns columns_of(const design_drive& drive) {
   c.radiator = drive.passive >= 0;
   c.filtered = drive.highpass.order > 0;
   c.rated = drive.limits.power > 0;
+  c.branches = branch_columns_of(drive, static_cast<int>(drive.resonators.size()));
   return c;
 }
 
 std::string response_header(const response_columns& c) {
+  if (!c.branches.coil) return flow_header(c.port, c.radiator, c.branches);
   std::string h =
       "frequency[Hz],SPL[dB],phase[deg],group_delay[ms],excursion[mm],impedance[ohm],impedance_phase[deg],"
       "max_SPL[dB],max_voltage[V]";
@@ -34,10 +36,13 @@ std::string response_header(const response_columns& c) {
   if (c.radiator) h += ",radiator_excursion[mm]";
   if (c.filtered) h += ",SPL_unfiltered[dB],excursion_unfiltered[mm]";
   if (c.rated) h += c.port ? ",excursion_at_Pe[mm],port_velocity_at_Pe[m/s]" : ",excursion_at_Pe[mm]";
+  // The chamber's and the resonators' block closes the numeric columns.
+  if (c.branches.shown) h += branch_header(c.branches);
   return h + ",limited_by\n";
 }
 
 std::string response_row(const design_point& p, const response_columns& c) {
+  if (!c.branches.coil) return flow_row(p, c.port, c.radiator, c.branches);
   std::string row;
   char number[fixed6_max_chars];
   const auto put = [&](double v) {
@@ -57,6 +62,7 @@ std::string response_row(const design_point& p, const response_columns& c) {
     put(p.excursion_at_pe_mm);
     if (c.port) put(p.port_velocity_at_pe);
   }
+  if (c.branches.shown) append_branch_values(row, p, c.branches);
   return row + "," + limit_name(p.limited_by) + "\n";
 }
 
@@ -103,6 +109,15 @@ std::string values(const double* v, int count, double scale = 1) {
 }  // namespace
 
 status check_emittable(const design_file& file) {
+  if (file.source.volume_velocity)
+    return status::error("--emit-parameters: a volume-velocity source cannot be written for acoustic_sim: its "
+                         "parameter file drives the piston with a force");
+  if (!file.resonators.empty())
+    return status::error("--emit-parameters: a resonator's closed side chamber cannot be written for acoustic_sim: "
+                         "its parameter file gives every side chamber an external duct");
+  if (file.model.ducts != duct_model::lumped)
+    return status::error("--emit-parameters: distributed ducts cannot be written for acoustic_sim: its ducts are "
+                         "lumped masses");
   if (file.enclosure.type == enclosure_type::passive_radiator)
     return status::error(
         "--emit-parameters: a passive radiator cannot be written for acoustic_sim: its parameter file has no "

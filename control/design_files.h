@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/design_response.h"
+#include "control/branch_columns.h"
 #include "control/design_summary.h"
 #include "design/network_compiler.h"
 #include "util/status.h"
@@ -19,6 +20,7 @@ struct response_columns {
   bool radiator = false;  // radiator_excursion[mm]
   bool filtered = false;  // SPL_unfiltered[dB],excursion_unfiltered[mm]
   bool rated = false;     // excursion_at_Pe[mm] and, with a port, port_velocity_at_Pe[m/s]
+  branch_columns branches;  // the chamber's and resonators' block; a flow source's own table
 };
 response_columns columns_of(const design_drive& drive);
 
@@ -26,7 +28,8 @@ response_columns columns_of(const design_drive& drive);
 // impedance[ohm],impedance_phase[deg],max_SPL[dB],max_voltage[V], the
 // optional columns in the order above, and last limited_by (the limit that
 // sets max_voltage: Xmax, port, Pe, radiator_Xmax or none); every number
-// as "%f". Each ends in a newline.
+// as "%f". Each ends in a newline. A design with resonators or a flow
+// source: see branch_columns.
 std::string response_header(const response_columns& c);
 std::string response_row(const design_point& p, const response_columns& c);
 

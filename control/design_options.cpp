@@ -108,6 +108,8 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
                  "KEY=FROM:TO:STEP: the design once per value of a key, compared (e.g. enclosure.Vb=20l:80l:10l)");
   app.add_option("--out", o.out_dir, "the folder for the outputs (default: the design file's)");
   app.add_option("--grid", grid, "FROM:TO:PER_OCTAVE, the logarithmic frequency grid in Hz (default 5:1000:48)");
+  std::string refine;
+  app.add_option("--refine", refine, "N: rows per bandwidth f/Q merged into the grid around each resonator (default 8)");
   app.add_option("--emit-parameters", o.emit_dir,
                  "write parameters.txt and answers.txt there, so that acoustic_sim simulates the design");
   std::string signal, duration;
@@ -155,6 +157,11 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
     return status::error("option --emit-parameters writes one design: expected one design file and no --vary");
   if (app.count("--grid") > 0) RETURN_IF_ERROR(parse_grid(grid, o));
   if (app.count("--at") > 0) RETURN_IF_ERROR(parse_frequencies(at, o.at));
+  if (app.count("--refine") > 0 &&
+      (parse_int(refine, o.refine_per_bandwidth) != read_result::ok || o.refine_per_bandwidth < 1 ||
+       o.refine_per_bandwidth > 1000))
+    return status::error(message("option --refine is %s: expected a whole number of rows per bandwidth from 1 to 1000",
+                                 ::quoted(refine).c_str()));
   if (app.count("--transient") > 0) {
     RETURN_IF_ERROR(parse_signal(signal, o.signal));
     o.transient = true;

@@ -19,6 +19,7 @@ struct design_options {
   double grid_from = 5;       // Hz
   double grid_to = 1000;      // Hz
   int grid_per_octave = 48;
+  int refine_per_bandwidth = 8;  // --refine: rows per f / Q around each resonator
   std::string emit_dir;       // empty: no parameter file
   bool transient = false;     // --transient given
   voltage_signal signal;      // its shape; the peak follows from the design's voltage

@@ -14,6 +14,8 @@
 #include "control/design_summary.h"
 #include "control/design_alignments.h"
 #include "control/design_at.h"
+#include "control/design_ducts.h"
+#include "control/design_resonators.h"
 #include "control/design_compare.h"
 #include "control/design_transient.h"
 #include "design/variation.h"
@@ -44,11 +46,15 @@ design_drive drive_of(const design_file& file, const driver_parameters& d, const
   drive.port = c.port;
   drive.passive = c.passive;
   drive.limits.radiator_xmax = c.passive >= 0 && file.radiator.Xmax.given ? file.radiator.Xmax.value : 0;
-  drive.at = listening_point{file.distance, file.full_space};
+  drive.at = listening_point{file.distance, file.full_space, c.air.density};
+  drive.flow = c.flow;
+  drive.branches = has_branch_tables(file);
+  for (const resonator_shape& r : c.resonators) drive.resonators.push_back(r.element);
   drive.limits.xmax = d.xmax;
   drive.limits.port_velocity = c.port >= 0 ? file.port_velocity_limit : 0;
   drive.limits.power = d.pe;
-  drive.highpass = file.highpass;
+  // A flow is given as it enters the chamber: no amplifier, no high-pass.
+  drive.highpass = c.flow > 0 ? highpass_filter{} : file.highpass;
   return drive;
 }
 
@@ -57,6 +63,8 @@ std::string title_of(const design_file& file) {
   const std::string driver = name.empty() ? "" : name + ", ";
   std::string enclosure = type_label(file.enclosure.type);
   if (file.enclosure.Vb.given) enclosure += message(" %g l", file.enclosure.Vb.value * 1e3);
+  if (file.source.volume_velocity)
+    return message("%s: %g l/s into a %s", file.name.c_str(), file.source.flow.value * 1e3, enclosure.c_str());
   return message("%s: %s%s, %g V at %g m, %s space", file.name.c_str(), driver.c_str(), enclosure.c_str(),
                  file.voltage, file.distance, file.full_space ? "full" : "half");
 }
@@ -153,23 +161,65 @@ status write_transient_outputs(const design_options& o, const std::string& path,
 
 }  // namespace
 
-status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r,
-                      bool accept_unusual) {
-  if (!file.enclosure.given)
-    return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle | passive_radiator");
-  RETURN_IF_ERROR(check_design(file, accept_unusual, r.driver, r.compiled, r.warnings));
-  r.drive = drive_of(file, r.driver, r.compiled);
+namespace {
+
+// A flow source's table holds no coil's figures, and SPL only where
+// something radiates.
+const char* overflowing_flow_figure(const design_point& p, bool radiates) {
+  for (const auto& [name, value] :
+       {std::pair<const char*, double>{"SPL", radiates ? p.spl : 0.0}, {"phase", p.phase},
+        {"group delay", p.group_delay_ms}, {"port velocity", p.port_velocity},
+        {"radiator excursion", p.radiator_excursion_mm}})
+    if (!std::isfinite(value)) return name;
+  return nullptr;
+}
+
+const char* overflowing_branch_figure(const design_point& p) {
+  if (!std::isfinite(std::abs(p.chamber_pressure))) return "chamber pressure";
+  for (double v : p.resonator_velocity)
+    if (!std::isfinite(v)) return "resonator velocity";
+  return nullptr;
+}
+
+}  // namespace
+
+status evaluate_on_grid(const std::vector<double>& grid, design_result& r) {
   r.points.clear();
   for (double f : grid) {
     r.points.push_back(evaluate_design(*r.compiled.network, r.drive, f));
     // A network whose every number is finite can still be solved beyond
     // what a double holds when its values are far from any loudspeaker's.
-    if (const char* name = overflowing_figure(r.points.back()))
+    const design_point& p = r.points.back();
+    const char* name = r.drive.flow > 0 ? overflowing_flow_figure(p, !r.drive.radiators.empty())
+                                        : overflowing_figure(p);
+    if (!name && r.drive.branches) name = overflowing_branch_figure(p);
+    if (name)
       return status::error(message("the design's %s at %g Hz overflows: expected values a loudspeaker has (see "
                                    "the warnings on the datasheet's figures)",
                                    name, f));
   }
+  return status::success();
+}
+
+status compute_design(const design_file& file, const std::vector<double>& grid, design_result& r,
+                      bool accept_unusual, int per_bandwidth) {
+  if (!file.enclosure.given)
+    return status::error("no [enclosure] table: expected type = closed | vented | bandpass4 | baffle | passive_radiator");
+  // A flow source is no loudspeaker: the datasheet's ranges do not apply.
+  if (file.source.volume_velocity) {
+    r.driver = flow_source_piston();
+    RETURN_IF_ERROR(compile_design(file, r.driver, r.compiled, r.warnings));
+  } else {
+    RETURN_IF_ERROR(check_design(file, accept_unusual, r.driver, r.compiled, r.warnings));
+  }
+  if (has_branch_tables(file)) apply_duct_model(file, grid.empty() ? 0 : grid.back(), r.compiled, r.warnings);
+  r.drive = drive_of(file, r.driver, r.compiled);
+  if (r.drive.branches)
+    RETURN_IF_ERROR(compute_branch_response(file, grid, per_bandwidth, r));
+  else
+    RETURN_IF_ERROR(evaluate_on_grid(grid, r));
   r.summary = summarise(file, r.driver, r.compiled, r.drive, r.points);
+  if (r.drive.branches) add_branch_summary(file, r, r.summary);
   if (const summary_row* row = overflowing_row(r.summary))
     return status::error(message("the design's %s overflows: expected values a loudspeaker has (see the warnings on "
                                  "the datasheet's figures)",
@@ -187,7 +237,8 @@ status work_out(const design_options& o, const std::string& where, const std::st
                 const reporter& report, compared_design& c, std::set<std::string>* shown = nullptr) {
   design_result& r = c.result;
   const status computed =
-      compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r, o.accept_unusual);
+      compute_design(c.file, log_grid(o.grid_from, o.grid_to, o.grid_per_octave), r, o.accept_unusual,
+                     o.refine_per_bandwidth);
   for (const std::string& w : r.warnings)
     if (!shown || shown->insert(w).second) report.warning(where + ": " + w);
   if (!computed.ok()) return status::error(where + ": " + computed.message);
@@ -208,9 +259,18 @@ status drive_in_time(const design_options& o, const std::string& where, compared
   if (!computed_transient.ok()) return status::error(where + ": " + computed_transient.message);
   c.has_transient = true;
   std::printf("transient: %s\n", describe_signal(o.signal, c.file.voltage).c_str());
+  if (!c.file.resonators.empty() || c.file.model.given)
+    std::printf("transient: ducts and resonators are lumped here, each resonator's chamber closed\n");
   for (const std::string& line : transient_summary(r, o.signal, c.transient))
     std::printf("transient: %s\n", line.c_str());
   return status::success();
+}
+
+// Before anything is written: a transient needs the coil.
+status check_transient(const design_options& o, const std::string& where, const design_file& file) {
+  if (!o.transient || !file.source.volume_velocity) return status::success();
+  return status::error(where + ": --transient drives the design through its voice coil: a volume-velocity source "
+                               "has none");
 }
 
 // One design file read and worked out, its transient too: everything that
@@ -218,6 +278,7 @@ status drive_in_time(const design_options& o, const std::string& where, compared
 status compute_one_design(const design_options& o, const std::string& path, const reporter& report,
                           compared_design& c) {
   RETURN_IF_ERROR(read_design_file(path, c.file));
+  RETURN_IF_ERROR(check_transient(o, path, c.file));
   if (!o.emit_dir.empty()) RETURN_IF_ERROR(check_emittable(c.file));
   c.label = c.file.name;
   RETURN_IF_ERROR(work_out(o, path, title_of(c.file), report, c));
@@ -248,6 +309,7 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
   RETURN_IF_ERROR(parse_variation(o.vary, v));
   design_file base;
   RETURN_IF_ERROR(read_design_file(o.design_path, base));
+  RETURN_IF_ERROR(check_transient(o, o.design_path, base));
   heading = base.name + ": " + v.key + " from " + v.shown.front() + " to " + v.shown.back();
   std::set<std::string> shown;
   for (std::size_t k = 0; k < v.values.size(); ++k) {

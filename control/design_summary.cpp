@@ -10,7 +10,7 @@
 
 double passband_level(const driver_parameters& d, double voltage, const listening_point& at) {
   const double k = at.full_space ? 4 : 2;
-  const double pressure = rho * d.sd * d.bl * voltage / (k * pi * at.distance * d.re * d.mms);
+  const double pressure = at.density * d.sd * d.bl * voltage / (k * pi * at.distance * d.re * d.mms);
   return 20 * std::log10(pressure / 20e-6);
 }
 
@@ -67,7 +67,7 @@ void add_driver(design_summary& s, const driver_parameters& d, const design_file
   if (d.xmax > 0) add(s, "Xmax", d.xmax * 1e3, "mm");
   if (d.pe > 0) add(s, "Pe", d.pe, "W");
   const double eta0 = reference_efficiency(d);
-  listening_point at{file.distance, file.full_space};
+  listening_point at{file.distance, file.full_space, air_of(file).density};
   add(s, "eta0", eta0 * 100, "%");
   add(s, "sensitivity_1W", passband_level(d, std::sqrt(d.re), at), "dB");
   add(s, "sensitivity", passband_level(d, file.voltage, at), "dB");
@@ -80,7 +80,7 @@ void add_enclosure(design_summary& s, const design_file& file, const driver_para
   const enclosure_sheet& e = file.enclosure;
   if (e.Vb.given) add(s, "Vb", e.Vb.value * 1e3, "l");
   if (e.type == enclosure_type::bandpass4) add(s, "Vr", e.Vr.value * 1e3, "l");
-  if (e.type == enclosure_type::closed) {
+  if (e.type == enclosure_type::closed && c.flow == 0) {
     add(s, "fc", closed_box_resonance(net), "Hz");
     add(s, "Qtc", closed_box_q(net, d.bl, d.re), "");
   }
@@ -184,6 +184,13 @@ void add_impedance_minimum(design_summary& s, const std::vector<design_point>& p
 design_summary summarise(const design_file& file, const driver_parameters& d, const compiled_design& c,
                          const design_drive& drive, const std::vector<design_point>& points) {
   design_summary s;
+  if (c.flow > 0) {
+    // No driver: what needs its coil or cone is left out.
+    add(s, "volume_velocity", c.flow * 1e3, "l/s");
+    add_enclosure(s, file, d, c);
+    s.notes.push_back("a volume-velocity source: no driver's parameters, excursion, impedance, F3 or max SPL");
+    return s;
+  }
   add_driver(s, d, file);
   add_highpass(s, file.highpass);
   add_enclosure(s, file, d, c);

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <toml++/toml.h>
 
+#include "design/air.h"
+#include "design/resonator_file.h"
 #include "design/units.h"
 #include "util/message.h"
 #include "util/token_reader.h"
@@ -89,6 +91,20 @@ reader plain(given_value& (*field)(design_file&), bool inf_allowed) {
     v.text = message("%g", *number);
     v.typed.number = *number;
     field(d) = v;
+    return status::success();
+  };
+}
+
+// A value in units the dimensions above do not hold (a temperature, a
+// pressure, a flow), parsed by `parse`.
+reader text_value(status (*parse)(const std::string&, double&), given_value& (*field)(design_file&)) {
+  return [parse, field](const toml::node& node, const std::string& key, design_file& d) -> status {
+    const auto text = node.value<std::string>();
+    if (!text) return wrong(key, "a string with its unit");
+    given_value& v = field(d);
+    const status parsed = parse(*text, v.value);
+    if (!parsed.ok()) return status::error(key + " = " + parsed.message);
+    v.given = true;
     return status::success();
   };
 }
@@ -244,6 +260,15 @@ const std::vector<key_rule>& rules() {
       {"drive", "space",
        choice<bool>({{"half", false}, {"full", true}}, [](design_file& d) -> bool& { return d.full_space; })},
       {"drive", "highpass", read_highpass},
+      {"air", "temperature", text_value(parse_temperature, FIELD(air.temperature))},
+      {"air", "pressure", text_value(parse_pressure, FIELD(air.pressure))},
+      {"source", "type",
+       choice<bool>({{"volume_velocity", true}}, [](design_file& d) -> bool& { return d.source.volume_velocity; })},
+      {"source", "volume_velocity", text_value(parse_volume_velocity, FIELD(source.flow))},
+      {"model", "ducts",
+       choice<duct_model>({{"lumped", duct_model::lumped}, {"distributed", duct_model::distributed},
+                           {"auto", duct_model::automatic}},
+                          [](design_file& d) -> duct_model& { return d.model.ducts; })},
       {"limits", "port_velocity",
        si_scalar(D::velocity, [](design_file& d) -> double& { return d.port_velocity_limit; }),
        static_cast<int>(D::velocity)},
@@ -288,7 +313,8 @@ std::string suggestion(const std::string& name, const std::vector<std::string>& 
   return message("expected one of the %s %s", what, all.c_str());
 }
 
-const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits"};
+const std::vector<std::string> tables = {"driver", "enclosure", "passive_radiator", "drive", "limits",
+                                         "air",    "source",    "model",            "resonator"};
 
 std::vector<std::string> keys_of(const std::string& table) {
   std::vector<std::string> known;
@@ -318,6 +344,10 @@ status read_table(const toml::table& table, const std::string& name, design_file
 status read_document(const toml::table& document, design_file& d) {
   for (const auto& [key, node] : document) {
     const std::string k(key.str());
+    if (k == "resonator") {
+      RETURN_IF_ERROR(read_resonator_tables(node, d));
+      continue;
+    }
     if (std::find(tables.begin(), tables.end(), k) == tables.end())
       return status::error(message("unknown table or key %s: %s", k.c_str(),
                                    suggestion(k, tables, [](const std::string& t) { return "[" + t + "]"; }, "tables")
@@ -325,7 +355,15 @@ status read_document(const toml::table& document, design_file& d) {
     if (!node.is_table()) return wrong(k, message("a table [%s]", k.c_str()));
     RETURN_IF_ERROR(read_table(*node.as_table(), k, d));
   }
-  if (!document.contains("driver")) return status::error("no [driver] table: expected the driver's datasheet");
+  d.air.given = document.contains("air");
+  d.source.given = document.contains("source");
+  d.model.given = document.contains("model");
+  RETURN_IF_ERROR(check_source_table(d));
+  if (d.source.volume_velocity && document.contains("driver"))
+    return status::error("[source] and [driver] both given: expected one of them (the flow drives the chamber in the "
+                         "driver's place)");
+  if (!document.contains("driver") && !d.source.volume_velocity)
+    return status::error("no [driver] table: expected the driver's datasheet");
   d.enclosure.given = document.contains("enclosure");
   d.radiator.given = document.contains("passive_radiator");
   if (d.enclosure.given && !document["enclosure"]["type"])
@@ -358,6 +396,10 @@ const key_rule* find_rule(const std::string& full, std::string& unknown) {
 }
 
 }  // namespace
+
+std::string key_suggestion(const std::string& key, const std::vector<std::string>& known, const std::string& prefix) {
+  return suggestion(key, known, [&](const std::string& k) { return prefix + k; }, "keys:");
+}
 
 given_value given_as(double number, const char* unit) {
   given_value v;

@@ -51,6 +51,39 @@ struct passive_radiator_sheet {
   int count = 1;
 };
 
+// [air]: the temperature and pressure of the air in the box.
+struct air_sheet {
+  bool given = false;
+  given_value temperature;  // K
+  given_value pressure;     // Pa
+};
+
+// [[resonator]]: a side branch on the main chamber whose side chamber is
+// closed. A Helmholtz resonator has a cavity and necks; a quarter-wave
+// tube is closed at its far end (its diameter and length are the neck's).
+enum class resonator_type { helmholtz, quarter_wave };
+struct resonator_sheet {
+  std::string name;
+  resonator_type type = resonator_type::helmholtz;
+  given_value volume, neck_diameter, neck_area, neck_length, fr, Q;
+  bool viscothermal = false;  // losses = "viscothermal" given
+  int necks = 1;
+  port_ends ends = port_ends::flanged_flanged;  // a tube's mouth: flanged_flanged flanged, free_free free
+};
+
+// [source]: what drives the main chamber instead of the driver.
+struct source_sheet {
+  bool given = false;
+  bool volume_velocity = false;  // type = "volume_velocity"
+  given_value flow;              // rms, m^3/s
+};
+
+enum class duct_model { lumped, distributed, automatic };
+struct model_sheet {
+  bool given = false;
+  duct_model ducts = duct_model::lumped;
+};
+
 struct design_file {
   std::string name;  // the file's stem
   driver_sheet driver;
@@ -61,7 +94,22 @@ struct design_file {
   bool full_space = false;
   double port_velocity_limit = 17;  // m/s, peak
   highpass_filter highpass;         // [drive] highpass; order 0: none
+  air_sheet air;
+  std::vector<resonator_sheet> resonators;
+  source_sheet source;
+  model_sheet model;
 };
+
+// Whether the file uses a table of the side branches and the air: without
+// one, every output stays as a loudspeaker design's.
+inline bool has_branch_tables(const design_file& d) {
+  return d.air.given || !d.resonators.empty() || d.source.given || d.model.given;
+}
+
+// For an unknown key: "did you mean PREFIX+K?" with K the closest of
+// `known` within two edits (case-insensitive, a transposition counting
+// one), else the list of them all.
+std::string key_suggestion(const std::string& key, const std::vector<std::string>& known, const std::string& prefix);
 
 // Reads and checks the file's syntax, keys and units. Fails with one line
 // naming the file, the key (or the line of a syntax error) and what was

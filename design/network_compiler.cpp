@@ -43,7 +43,7 @@ status refuse(bool given, const char* key, enclosure_type t) {
   return status::error(message("enclosure.%s does not apply to %s", key, type_name(t)));
 }
 
-status shape_port(const enclosure_sheet& e, double vb, port_geometry& g) {
+status shape_port(const enclosure_sheet& e, double vb, const air_properties& air, port_geometry& g) {
   if (e.port_area.given && e.port_diameter.given)
     return status::error("enclosure: port_diameter and port_area both given: expected one of them");
   if (!e.port_area.given && !e.port_diameter.given)
@@ -56,7 +56,7 @@ status shape_port(const enclosure_sheet& e, double vb, port_geometry& g) {
   g.radius = std::sqrt(one / pi);
   const double k = end_factor(e.ends);
   g.end_correction = k * g.radius;
-  const double c2 = rho_c2 / rho;
+  const double c2 = air.c2();
   if (e.fb.given) {
     const double wb = two_pi * e.fb.value;
     g.effective_length = c2 * g.area / (wb * wb * vb);
@@ -115,7 +115,10 @@ status check_radiator(const passive_radiator_sheet& r, bool wanted) {
 
 // Sets the parameter file's values of the network, then derives and
 // checks it as the parameter file's network is.
-status build_network(model_state& s, const driver_parameters& d, double suspension_stiffness) {
+status build_network(model_state& s, const driver_parameters& d, double suspension_stiffness,
+                     const air_properties& air) {
+  s.air_density = air.density;
+  s.air_pressure = air.pressure;
   s.m0 = d.mms * 1e3;
   s.radius = std::sqrt(d.sd * 1e4 / pi);
   s.f0 = std::sqrt(suspension_stiffness / (d.mms * 39.47840117785601));
@@ -133,7 +136,7 @@ status build_network(model_state& s, const driver_parameters& d, double suspensi
 // the room, here a duct of the piston's area without air. The external
 // ducts of the open chambers never move.
 void open_to_the_room(model_state& s, compiled_design& out, const enclosure_sheet& e, const driver_parameters& d,
-                      double vb, double tuning) {
+                      double vb, double tuning, const air_properties& air) {
   const bool leaky = !e.Ql.given || std::isfinite(e.Ql.value);
   s.n = leaky ? 2 : 1;
   s.V[1] = INFINITY;
@@ -141,7 +144,7 @@ void open_to_the_room(model_state& s, compiled_design& out, const enclosure_shee
   if (leaky) {
     const double ql = e.Ql.given ? e.Ql.value : 10;
     out.leak = 2;
-    out.leak_resistance = ql * rho_c2 / (two_pi * tuning * vb);
+    out.leak_resistance = ql * air.bulk_modulus / (two_pi * tuning * vb);
     s.V[2] = INFINITY;
     s.A[2] = d.sd * 1e4;
     s.L[2] = 0;
@@ -154,6 +157,33 @@ void open_to_the_room(model_state& s, compiled_design& out, const enclosure_shee
   }
 }
 
+// A flow source needs a chamber to drive and no piston behind it;
+// resonators need a chamber to sit on.
+status check_branch_tables(const design_file& file) {
+  const enclosure_type t = file.enclosure.type;
+  if (file.source.volume_velocity && (t == enclosure_type::baffle || t == enclosure_type::bandpass4))
+    return status::error(message("[source] volume_velocity drives the main chamber: %s has %s", type_name(t),
+                                 t == enclosure_type::baffle ? "none" : "its driver's rear chamber behind it"));
+  if (!file.resonators.empty() && t == enclosure_type::baffle)
+    return status::error("[[resonator]] on a baffle: expected an enclosure with a chamber to sit on");
+  return status::success();
+}
+
+status add_resonators(const design_file& file, const air_properties& air, model_state& s, compiled_design& out) {
+  if (file.resonators.empty()) return status::success();
+  const int branches = s.n + static_cast<int>(file.resonators.size());
+  if (branches > MAX_BRANCHES)
+    return status::error(message("%d branches (%d of the enclosure's ports, passive radiators and leak, %zu "
+                                 "resonators): expected at most %d",
+                                 branches, s.n, file.resonators.size(), MAX_BRANCHES));
+  for (std::size_t i = 0; i < file.resonators.size(); ++i) {
+    out.resonators.emplace_back();
+    RETURN_IF_ERROR(shape_resonator(file.resonators[i], static_cast<int>(i) + 1, air, out.resonators.back()));
+  }
+  add_resonator_branches(s, out.resonators);
+  return status::success();
+}
+
 }  // namespace
 
 status compile_design(const design_file& file, const driver_parameters& d, compiled_design& out,
@@ -161,13 +191,17 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
   const enclosure_sheet& e = file.enclosure;
   RETURN_IF_ERROR(check_keys(e));
   RETURN_IF_ERROR(check_radiator(file.radiator, e.type == enclosure_type::passive_radiator));
+  RETURN_IF_ERROR(check_branch_tables(file));
+  const air_properties air = air_of(file);
+  out.air = air;
+  out.flow = file.source.volume_velocity ? file.source.flow.value : 0;
   out.network = std::make_unique<model_state>();
   model_state& s = *out.network;
   const enclosure_type t = e.type;
   const bool ported = t == enclosure_type::vented || t == enclosure_type::bandpass4;
   const double vb = e.Vb.value;
   double suspension = 1 / d.cms;
-  if (t == enclosure_type::bandpass4) suspension += rho_c2 * d.sd * d.sd / e.Vr.value;
+  if (t == enclosure_type::bandpass4) suspension += air.bulk_modulus * d.sd * d.sd / e.Vr.value;
 
   s.V[0] = t == enclosure_type::baffle ? INFINITY : vb * 1e3;
   s.C[0] = d.rms;
@@ -175,13 +209,14 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
   // negative displacement into the box; the bandpass4's front chamber is
   // the main chamber, and only its port and leak reach the room.
   out.coil_polarity = t == enclosure_type::bandpass4 ? 1 : -1;
-  if (t != enclosure_type::bandpass4) out.radiators.push_back({0, -1});
+  // A flow source radiates nothing itself.
+  if (t != enclosure_type::bandpass4 && out.flow == 0) out.radiators.push_back({0, -1});
   if (ported) {
-    RETURN_IF_ERROR(shape_port(e, vb, out.port_shape));
+    RETURN_IF_ERROR(shape_port(e, vb, air, out.port_shape));
     out.port = 1;
     s.A[1] = out.port_shape.area * 1e4;
     s.L[1] = out.port_shape.effective_length * 1e3;
-    open_to_the_room(s, out, e, d, vb, out.port_shape.tuning);
+    open_to_the_room(s, out, e, d, vb, out.port_shape.tuning, air);
   }
   if (t == enclosure_type::passive_radiator) {
     // One element for all the radiators: their area and mass add, as do
@@ -193,14 +228,15 @@ status compile_design(const design_file& file, const driver_parameters& d, compi
     const double stiffness = n / cmp, damping = n * 2 * pi * fp * p.Mmp.value / p.Qmp.value;
     out.passive = 1;
     s.A[1] = area * 1e4;
-    s.L[1] = mass / (rho * area) * 1e3;
+    s.L[1] = mass / (air.density * area) * 1e3;
     s.C[1] = damping;
     s.Kd[1] = stiffness;
     // Its tuning in the box, fp' = sqrt((n / Cmp + rho c^2 A^2 / Vb) / M) / 2 pi.
-    const double tuning = std::sqrt((stiffness + rho_c2 * area * area / vb) / mass) / (2 * pi);
-    open_to_the_room(s, out, e, d, vb, tuning);
+    const double tuning = std::sqrt((stiffness + air.bulk_modulus * area * area / vb) / mass) / (2 * pi);
+    open_to_the_room(s, out, e, d, vb, tuning, air);
   }
-  const status built = build_network(s, d, suspension);
+  RETURN_IF_ERROR(add_resonators(file, air, s, out));
+  const status built = build_network(s, d, suspension, air);
   if (!built.ok()) {
     // The checks speak of the parameter file this design never had.
     std::string detail = built.message;

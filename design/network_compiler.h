@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "design/air.h"
 #include "design/design_file.h"
 #include "design/driver.h"
+#include "design/resonator.h"
 #include "model/enclosure.h"
 #include "model/model_state.h"
 #include "util/status.h"
@@ -33,6 +35,9 @@ struct compiled_design {
   int passive = -1;                      // the passive radiator's element, or -1
   port_geometry port_shape;
   double leak_resistance = 0;  // Ral, Pa s / m^3
+  air_properties air;          // what fills the ducts and chambers
+  std::vector<resonator_shape> resonators;  // side branches with closed chambers, in the file's order
+  double flow = 0;             // a volume-velocity source's rms flow, m^3/s; 0: the driver drives
 };
 
 // Fails naming a missing or inapplicable key, or a port that cannot tune

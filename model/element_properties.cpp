@@ -9,12 +9,12 @@ void derive_element_properties(model_state& s) {
   for (int i = 0; i <= s.n; ++i) s.V[i] = s.V[i] / 1000;
   for (int i = 1; i < s.ND; ++i) {
     s.R[i] = s.A[i] / s.A[0];
-    s.M[i] = s.A[i] * 0.0001 * s.L[i] * 0.001 * rho;  // the mass of the air in the duct
+    s.M[i] = s.A[i] * 0.0001 * s.L[i] * 0.001 * s.air_density;  // the mass of the air in the duct
   }
   derive_damping_terms(s);
   // Every chamber is referred to the piston area; the area ratios enter in
   // the actual stiffness matrix.
-  for (int i = 0; i <= s.n; ++i) s.KS[i] = s.A[0] * s.HCR * s.A[0] * 1e-8 * p0 / s.V[i];
+  for (int i = 0; i <= s.n; ++i) s.KS[i] = s.A[0] * s.HCR * s.A[0] * 1e-8 * s.air_pressure / s.V[i];
 }
 
 void derive_damping_terms(model_state& s) {

@@ -45,6 +45,17 @@ struct model_state {
   element_vector L{};  // element lengths, mm (L[0]: the air column of the piston's mass)
   element_vector C{};  // damping coefficients, kg/s
   element_vector Kd{};  // a duct's suspension to rest (a passive radiator's), N/m; never in the parameter file
+  // The air in the ducts and chambers; the parameter file's is always the
+  // constants above, a design file may name another.
+  double air_density = rho;           // kg/m^3
+  double air_pressure = p0;           // Pa; the chambers' stiffness is HCR times it
+  // A duct the steady state solves as a plane-wave line (a design's
+  // distributed duct): its acoustic length, m (0: a lumped mass), its
+  // viscothermal attenuation over sqrt(w) per metre (0: C spread along it),
+  // and a rigid far end in place of its side chamber (a closed tube).
+  element_vector line_length{};
+  element_vector line_loss{};
+  bool line_rigid_end[MAX_ELEMENTS]{};
 
   // Derived element properties.
   element_vector M{};         // moving masses, kg

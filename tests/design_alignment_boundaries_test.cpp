@@ -90,8 +90,12 @@ TEST(AlignmentBoundaries, FamiliesAtTheEdges) {
         }
         ASSERT_NE(v, nullptr) << what;
         EXPECT_EQ(v->name, c.vented) << what;
-        if (c.fb > 0) EXPECT_NEAR(v->fb, c.fb, 1e-5 * c.fb) << what;
-        if (c.vb > 0) EXPECT_NEAR(v->vb * 1e3, c.vb, 1e-5 * c.vb) << what;
+        if (c.fb > 0) {
+          EXPECT_NEAR(v->fb, c.fb, 1e-5 * c.fb) << what;
+        }
+        if (c.vb > 0) {
+          EXPECT_NEAR(v->vb * 1e3, c.vb, 1e-5 * c.vb) << what;
+        }
       }
 }
 
@@ -119,7 +123,9 @@ TEST(AlignmentBoundaries, NoStepAcrossTheButterworthWindow) {
     const vented_alignment v = vented_box_alignment(fs, b4_qts * (1 + c.relative), vas);
     EXPECT_EQ(v.name, c.name) << c.relative;
     // QB3 and C4 reach the driver's own Qts, however close to B4's.
-    if (v.name != "B4") EXPECT_NEAR(1 / std::sqrt(v.a1 * v.a3), b4_qts * (1 + c.relative), 1e-12) << c.relative;
+    if (v.name != "B4") {
+      EXPECT_NEAR(1 / std::sqrt(v.a1 * v.a3), b4_qts * (1 + c.relative), 1e-12) << c.relative;
+    }
     EXPECT_NEAR(v.vb, b4.vb, c.within * b4.vb) << c.relative;
     EXPECT_NEAR(v.fb, b4.fb, c.within * b4.fb) << c.relative;
   }

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <map>
 
+#include "analysis/design_figures.h"
+#include "analysis/steady_state.h"
 #include "control/design_compare.h"
 #include "control/design_files.h"
 #include "control/design_program.h"
@@ -113,7 +115,9 @@ TEST(DesignDecisions, SummaryNamesTheBindingLimit) {
   for (const summary_row& row : r.summary.rows)
     if (row.quantity == "lowest_max_SPL_limited_by") named = row.unit;
   for (const design_point& p : r.points)
-    if (p.frequency == f) EXPECT_EQ(named, limit_name(p.limited_by));
+    if (p.frequency == f) {
+      EXPECT_EQ(named, limit_name(p.limited_by));
+    }
   EXPECT_EQ(named, "port");
   EXPECT_EQ(summary_value(r.summary, "lowest_max_SPL_limited_by"), 2);
 }
@@ -182,7 +186,9 @@ TEST(DesignDecisions, RatedPowerSummary) {
   const design_point* last_over = nullptr;
   for (const design_point& p : r.points) {
     if (p.excursion_mm * scale > 6) last_over = &p;
-    if (p.frequency > below) EXPECT_LE(p.excursion_mm * scale, 6) << p.frequency;
+    if (p.frequency > below) {
+      EXPECT_LE(p.excursion_mm * scale, 6) << p.frequency;
+    }
   }
   ASSERT_NE(last_over, nullptr);
   EXPECT_LT(below / last_over->frequency, std::pow(2, 1.0 / 192));
@@ -274,6 +280,9 @@ TEST(DesignDecisions, GroupDelayAtTheClosedBoxResonance) {
   const design_result r = compute(woofer + "[enclosure]\ntype = \"closed\"\nVb = \"30 l\"\n", {fc});
   const double expected_ms = 2 * qtc / (2 * M_PI * fc) * 1e3;
   EXPECT_NEAR(r.points[0].group_delay_ms, expected_ms, 5e-3 * expected_ms);
+  // acoustic_steady's design table, from the same network and coil.
+  const steady_point p = solve_steady_state(*r.compiled.network, fc, &r.drive.coil);
+  EXPECT_NEAR(design_figures(*r.compiled.network, p, r.drive.at).group_delay_ms, expected_ms, 5e-3 * expected_ms);
 }
 
 // --at prints the rows at exactly those frequencies: at a grid frequency

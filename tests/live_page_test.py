@@ -122,7 +122,10 @@ def run(work):
     markup = os.path.join(designs, "markup.toml")
     with open(markup, "w") as f:
         f.write(original.replace('name = "8-inch woofer"', 'name = "%s"' % markup_name))
-    server = subprocess.Popen([DESIGN, "--serve", vented, markup, "--port", "0"], stdout=subprocess.PIPE, text=True)
+    chamber = os.path.join(designs, "chamber_trap.toml")
+    shutil.copy(os.path.join(EXAMPLES, "designs", "chamber_trap.toml"), chamber)
+    server = subprocess.Popen([DESIGN, "--serve", vented, markup, chamber, "--port", "0"], stdout=subprocess.PIPE,
+                              text=True)
     driver = None
     try:
         address = server.stdout.readline().strip()
@@ -135,6 +138,7 @@ def run(work):
             driver.set_window_size(1400, 1000)
             driver.save_screenshot(os.environ["LIVE_PAGE_SCREENSHOT"])
         checks(driver, work, designs, vented, original, markup_name)
+        other_columns(driver, work, chamber)
     finally:
         if driver:
             driver.quit()
@@ -263,7 +267,7 @@ def checks(driver, work, designs, vented, original, markup_name):
     copy = os.path.join(designs, "box_b.toml")
     cli_csv, _, _ = command_line(copy, os.path.join(work, "clib"))
     check(cli_csv == page_csv, "Save as box_b.toml: the command line's box_b.csv equals the page's table")
-    check(sorted(os.listdir(designs)) == ["box_b.toml", "markup.toml", "woofer_vented.toml"],
+    check(sorted(os.listdir(designs)) == ["box_b.toml", "chamber_trap.toml", "markup.toml", "woofer_vented.toml"],
           "nothing else written: %r" % sorted(os.listdir(designs)))
 
     # Align: the command line's alignments of the saved driver; one loaded into the form.
@@ -344,6 +348,20 @@ def checks(driver, work, designs, vented, original, markup_name):
     check(driver.execute_script("return window.alerted === undefined"), "no script ran from a name")
     refused = [e["message"] for e in driver.get_log("browser") if e.get("source") == "security"]
     check(not refused, "nothing the Content-Security-Policy refused: %r" % refused[:2])
+
+
+def other_columns(driver, work, chamber):
+    """A design without a loudspeaker: each of its table's columns on a chart of its own."""
+    for option in driver.find_element(By.ID, "file").find_elements(By.TAG_NAME, "option"):
+        if option.text.endswith("chamber_trap.toml"):
+            option.click()
+    WebDriverWait(driver, 10).until(lambda d: d.execute_script("return state.name") == "chamber_trap.toml")
+    settled(driver)
+    csv, summary, _ = command_line(chamber, os.path.join(work, "clichamber"))
+    check(driver.execute_script("return state.answer.csv") == csv, "chamber_trap: the page's table is chamber_trap.csv")
+    check(page_summary(driver) == summary, "chamber_trap: the page's summary is chamber_trap_summary.csv")
+    titles = [e.text for e in driver.find_elements(By.CSS_SELECTOR, ".chart-block:not([hidden]) .chart-title")]
+    check(titles == csv.splitlines()[0].split(",")[1:], "chamber_trap: a chart per column: %r" % titles)
 
 
 if __name__ == "__main__":

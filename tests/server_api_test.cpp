@@ -22,7 +22,8 @@ json request_for(const std::string& name, const json& values = json::object()) {
 TEST(ServerApi, AnswersAreTheCommandLinesFiles) {
   if (std::string(ACOUSTIC_DESIGN_PATH).empty()) GTEST_SKIP() << "acoustic_design not built";
   scratch_dir dir;
-  for (const char* name : {"woofer_closed", "woofer_vented", "woofer_baffle", "woofer_bandpass4", "woofer_passive"}) {
+  for (const char* name :
+       {"woofer_closed", "woofer_vented", "woofer_baffle", "woofer_bandpass4", "woofer_passive", "chamber_trap"}) {
     const program_run run = run_in(dir.path(), std::string("'" ACOUSTIC_DESIGN_PATH "' '") + designs + name +
                                                    ".toml' --out . 2>/dev/null", "");
     ASSERT_EQ(run.exit_code, 0) << name;

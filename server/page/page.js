@@ -235,8 +235,16 @@ function draw() {
   const frequency = table.columns['frequency[Hz]'].map(number);
   state.marks = marks(answer.summary);
   const charts = $('charts');
-  state.charts = state.charts || [];
-  chartPlans.forEach((plan, p) => {
+  state.chartMap = state.chartMap || new Map();
+  state.charts = [];
+  // Every other numeric column of the table (a chamber's pressure, a
+  // resonator's neck velocity) on a chart of its own.
+  const planned = new Set(['frequency[Hz]', 'limited_by'].concat(...chartPlans.map(p => p.columns)));
+  const plans = chartPlans.concat(table.header.filter(c => !planned.has(c))
+    .map(c => ({ title: c, columns: [c], names: [c.replace(/\[.*$/, '')] })));
+  for (const [title, chart] of state.chartMap)
+    if (!plans.some(p => p.title === title)) chart.block.hidden = true;
+  plans.forEach(plan => {
     const series = seriesOf(plan, table, answer, '');
     const colourList = series.map((s, i) => colours[i]);
     if (series.length) state.overlays.forEach((o, k) => {
@@ -246,7 +254,7 @@ function draw() {
         colourList.push(o.colour);
       }
     });
-    let chart = state.charts[p];
+    let chart = state.chartMap.get(plan.title);
     if (!series.length) {
       if (chart) chart.block.hidden = true;
       return;
@@ -259,7 +267,7 @@ function draw() {
       const div = element('div', undefined, 'chart');
       chart.block.append(div);
       charts.append(chart.block);
-      state.charts[p] = chart;
+      state.chartMap.set(plan.title, chart);
       chart.graph = new Dygraph(div, data, {
         labels, colors: colourList,
         legend: 'never',
@@ -275,6 +283,7 @@ function draw() {
       chart.graph.updateOptions({ file: data, labels, colors: colourList });
     }
     chart.series = series;
+    state.charts.push(chart);
   });
   showSummary(answer.summary);
 }
