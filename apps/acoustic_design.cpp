@@ -1,29 +1,11 @@
 // acoustic_design: a loudspeaker design from a driver's datasheet and an
 // enclosure by type (a TOML file), solved as the network acoustic_sim and
 // acoustic_steady solve, and answered as the figures a designer decides by.
-#include <unistd.h>
-
-#include <climits>
-#include <string>
-
 #include "control/design_program.h"
 #ifdef ACOUSTIC_LIVE_PAGE
 #include "server/design_server.h"
 #endif
 #include "util/reporter.h"
-
-namespace {
-
-// acoustic_plot lies beside this program in the build folder.
-std::string plot_script() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return "acoustic_plot";
-  std::string self(path, static_cast<std::size_t>(length));
-  return self.substr(0, self.find_last_of('/') + 1) + "acoustic_plot";
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   reporter report("acoustic_design");
@@ -38,5 +20,5 @@ int main(int argc, char** argv) {
     return report.finish(status::error("--serve: built without the live page (needs cpp-httplib and nlohmann-json)"));
 #endif
   }
-  return report.finish(run_design_program(options, plot_script(), report));
+  return report.finish(run_design_program(options, report));
 }

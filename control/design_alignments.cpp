@@ -66,10 +66,12 @@ void size_port(const design_file& base, const driver_parameters& d, alignment_ro
   }
 }
 
-double lossy_f3(const design_file& base, const alignment_row& row, bool accept_unusual) {
+// The row's own box, unusual or not: whether it is written is decided
+// apart, with a note.
+double lossy_f3(const design_file& base, const alignment_row& row) {
   design_result r;
   if (!compute_design(with_box(base, row, row.port_diameter > 0 ? row.port_diameter : 0.1), log_grid(5, 1000, 96), r,
-                      accept_unusual)
+                      true)
            .ok())
     return 0;
   return summary_value(r.summary, "F3");
@@ -125,7 +127,7 @@ status align_driver(const design_file& base, std::vector<alignment_row>& rows, s
     row.vb = c.vb;
     row.fc = c.fc;
     row.f3 = c.f3;
-    row.lossy_f3 = lossy_f3(base, row, accept_unusual);
+    row.lossy_f3 = lossy_f3(base, row);
     rows.push_back(row);
   }
   const vented_alignment v = vented_box_alignment(d.fs, d.qts, d.vas);
@@ -148,7 +150,7 @@ status align_driver(const design_file& base, std::vector<alignment_row>& rows, s
   if (air > 0.1 * row.vb)
     notes.push_back(message("%s: the port's air, %.4g l, takes %.3g %% of Vb: the box must be %.4g l gross to hold it",
                             v.name.c_str(), air * 1e3, 100 * air / row.vb, (row.vb + air) * 1e3));
-  row.lossy_f3 = lossy_f3(base, row, accept_unusual);
+  row.lossy_f3 = lossy_f3(base, row);
   rows.push_back(row);
   return check_rows(rows);
 }

@@ -105,7 +105,9 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   std::string grid;
   app.add_option("DESIGN", o.design_paths, "the design file (TOML); several are compared");
   app.add_option("--vary", o.vary,
-                 "KEY=FROM:TO:STEP: the design once per value of a key, compared (e.g. enclosure.Vb=20l:80l:10l)");
+                 "KEY=FROM:TO:STEP: the design once per value of a key, compared (e.g. enclosure.Vb=20l:80l:10l); "
+                 "twice: once per pair of values, a grid of at most 1000 designs");
+  app.add_flag("--no-picture", o.no_picture, "write the tables alone, without drawing any picture");
   app.add_option("--out", o.out_dir, "the folder for the outputs (default: the design file's)");
   app.add_option("--grid", grid, "FROM:TO:PER_OCTAVE, the logarithmic frequency grid in Hz (default 5:1000:48)");
   std::string refine;
@@ -151,6 +153,9 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   }
   if (o.design_paths.empty()) return status::error("no design file: expected acoustic_design DESIGN.toml (see --help)");
   o.design_path = o.design_paths.front();
+  if (o.vary.size() > 2)
+    return status::error(message("option --vary is given %zu times: expected at most 2 (a grid of two keys)",
+                                 o.vary.size()));
   if (!o.vary.empty() && o.design_paths.size() > 1)
     return status::error("option --vary studies one design: expected one design file");
   if (!o.emit_dir.empty() && (o.design_paths.size() > 1 || !o.vary.empty()))

@@ -12,7 +12,8 @@ struct design_options {
   bool help = false;
   std::string design_path;                // the first design file
   std::vector<std::string> design_paths;  // every design file given; several are compared
-  std::string vary;                       // --vary KEY=FROM:TO:STEP, or empty
+  std::vector<std::string> vary;          // --vary KEY=FROM:TO:STEP, none, one or two (a grid)
+  bool no_picture = false;                // --no-picture: the tables alone
   std::string align_path;                 // --align DRIVER.toml, or empty
   std::string write_dir;                  // --write DIR with --align
   std::string out_dir;        // empty: the design file's folder

@@ -18,12 +18,12 @@
 #include "control/design_resonators.h"
 #include "control/design_compare.h"
 #include "control/design_transient.h"
+#include "control/run_outputs.h"
 #include "design/variation.h"
 #include "design/design_file.h"
 #include "design/driver.h"
 #include "design/network_compiler.h"
 #include "design/plausibility.h"
-#include "util/child_process.h"
 #include "util/message.h"
 #include "util/output_set.h"
 
@@ -77,86 +77,6 @@ void print_summary(const design_summary& summary) {
       std::printf("%-26s %.6g%s%s\n", r.quantity.c_str(), r.value, r.unit.empty() ? "" : " ", r.unit.c_str());
   }
   for (const std::string& note : summary.notes) std::printf("note: %s\n", note.c_str());
-}
-
-// The title and limit lines acoustic_plot draws for a design.
-std::vector<std::string> picture_arguments(const design_file& file, const driver_parameters& d,
-                                           const design_drive& drive) {
-  std::vector<std::string> args = {"--title", title_of(file)};
-  if (d.xmax > 0) args.insert(args.end(), {"--xmax", message("%g", d.xmax * 1e3)});
-  if (drive.port >= 0) args.insert(args.end(), {"--port-limit", message("%g", file.port_velocity_limit)});
-  if (drive.limits.radiator_xmax > 0)
-    args.insert(args.end(), {"--radiator-xmax", message("%g", drive.limits.radiator_xmax * 1e3)});
-  return args;
-}
-
-struct table_writer {
-  std::string path;
-  std::function<status(const std::string&)> write;  // into the working name given
-};
-
-// The tables under their working names, the picture drawn from the first
-// by `acoustic_plot MODE TABLE --output PICTURE ARGS`, all committed as one
-// set. A picture that cannot be drawn is a warning: the tables stand
-// without it, and an earlier picture, which would describe another
-// design, goes.
-status write_tables_and_picture(const std::vector<table_writer>& tables, const std::string& picture,
-                                const std::string& plot, const std::string& mode, std::vector<std::string> args,
-                                const reporter& report) {
-  std::vector<std::string> names;
-  for (const table_writer& t : tables) names.push_back(t.path);
-  names.push_back(picture);
-  const output_set outputs(names);
-  RETURN_IF_ERROR(outputs.check_replaceable());
-  outputs.discard();
-  for (const table_writer& t : tables) {
-    const status written = t.write(output_set::working_name(t.path));
-    if (!written.ok()) {
-      outputs.discard();
-      return written;
-    }
-  }
-  args.insert(args.begin(), {mode, output_set::working_name(tables.front().path), "--output",
-                             output_set::working_name(picture)});
-  const status drawn = run_quietly(plot, args);
-  if (!drawn.ok()) {
-    report.warning("no picture " + picture + ": " + drawn.message);
-    std::remove(output_set::working_name(picture).c_str());
-    std::remove(picture.c_str());
-  }
-  const status committed = outputs.commit();
-  if (!committed.ok()) {
-    outputs.discard();
-    return committed;
-  }
-  std::string wrote;
-  for (const table_writer& t : tables) wrote += (wrote.empty() ? "" : ", ") + t.path;
-  std::printf("wrote %s%s\n", wrote.c_str(), drawn.ok() ? (", " + picture).c_str() : "");
-  return status::success();
-}
-
-status write_outputs(const design_options& o, const std::string& path, const std::string& plot, const design_file& file,
-                     const driver_parameters& d, const design_drive& drive, const std::vector<design_point>& points,
-                     const design_summary& summary, const reporter& report) {
-  const std::string dir = output_folder(o, path);
-  RETURN_IF_ERROR(ensure_folder(dir));
-  const std::string stem = dir + "/" + file.name;
-  return write_tables_and_picture(
-      {{stem + ".csv",
-        [&](const std::string& p) {
-          return write_response_table(p, points, columns_of(drive));
-        }},
-       {stem + "_summary.csv", [&](const std::string& p) { return write_summary_table(p, summary); }}},
-      stem + ".png", plot, "--design", picture_arguments(file, d, drive), report);
-}
-
-// NAME_transient.csv and its picture, as one set.
-status write_transient_outputs(const design_options& o, const std::string& path, const std::string& plot,
-                               const design_file& file, const driver_parameters& d, const design_drive& drive,
-                               const transient_result& t, const reporter& report) {
-  const std::string stem = output_folder(o, path) + "/" + file.name + "_transient";
-  return write_tables_and_picture({{stem + ".csv", [&](const std::string& p) { return write_transient_table(p, t); }}},
-                                  stem + ".png", plot, "--transient", picture_arguments(file, d, drive), report);
 }
 
 }  // namespace
@@ -274,52 +194,67 @@ status check_transient(const design_options& o, const std::string& where, const 
 }
 
 // One design file read and worked out, its transient too: everything that
-// can fail before a file is written.
-status compute_one_design(const design_options& o, const std::string& path, const reporter& report,
-                          compared_design& c) {
+// can fail before a file is written. Its files are written with the rest
+// of the run.
+status run_one_design(const design_options& o, const std::string& path, const reporter& report, compared_design& c) {
   RETURN_IF_ERROR(read_design_file(path, c.file));
   RETURN_IF_ERROR(check_transient(o, path, c.file));
   if (!o.emit_dir.empty()) RETURN_IF_ERROR(check_emittable(c.file));
   c.label = c.file.name;
-  RETURN_IF_ERROR(work_out(o, path, title_of(c.file), report, c));
+  c.path = path;
+  c.title = title_of(c.file);
+  RETURN_IF_ERROR(work_out(o, path, c.title, report, c));
   return drive_in_time(o, path, c);
 }
 
-// A worked-out design's own files.
-status write_one_design(const design_options& o, const std::string& path, const std::string& plot,
-                        const reporter& report, const compared_design& c) {
+// acoustic_sim's files for the one design, once the design's own are in place.
+status emit_design(const design_options& o, const compared_design& c) {
   const design_result& r = c.result;
-  RETURN_IF_ERROR(write_outputs(o, path, plot, c.file, r.driver, r.drive, r.points, r.summary, report));
-  if (c.has_transient)
-    RETURN_IF_ERROR(write_transient_outputs(o, path, plot, c.file, r.driver, r.drive, c.transient, report));
-  if (!o.emit_dir.empty()) {
-    std::vector<std::string> notes;
-    RETURN_IF_ERROR(emit_parameters(o.emit_dir, c.file, r.driver, enclosure_resonance(c.file, r.summary), notes));
-    for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
-    std::printf("wrote %s/parameters.txt and %s/answers.txt\n", o.emit_dir.c_str(), o.emit_dir.c_str());
-  }
+  std::vector<std::string> notes;
+  RETURN_IF_ERROR(emit_parameters(o.emit_dir, c.file, r.driver, enclosure_resonance(c.file, r.summary), notes));
+  for (const std::string& note : notes) std::printf("note: %s\n", note.c_str());
+  std::printf("wrote %s/parameters.txt and %s/answers.txt\n", o.emit_dir.c_str(), o.emit_dir.c_str());
   return status::success();
 }
 
-// The design once per value of the varied key; only the comparison is
-// written, under `heading`.
-status run_study(const design_options& o, std::vector<compared_design>& designs, std::string& heading,
+// The design once per value of the varied key, or per pair of values of
+// two keys (the first key's values outer); only the comparison is written.
+status run_study(const design_options& o, std::vector<compared_design>& designs, study_axes& axes,
                  const reporter& report) {
-  variation v;
-  RETURN_IF_ERROR(parse_variation(o.vary, v));
+  std::vector<variation> v(o.vary.size());
+  for (std::size_t k = 0; k < o.vary.size(); ++k) RETURN_IF_ERROR(parse_variation(o.vary[k], v[k]));
+  if (v.size() == 2) {
+    if (v[0].key == v[1].key) return status::error("option --vary is given twice for " + v[0].key + ": expected two keys");
+    if (v[0].values.size() * v[1].values.size() > 1000)
+      return status::error(message("option --vary: a grid of %zu x %zu designs: expected at most 1000",
+                                   v[0].values.size(), v[1].values.size()));
+  }
   design_file base;
   RETURN_IF_ERROR(read_design_file(o.design_path, base));
   RETURN_IF_ERROR(check_transient(o, o.design_path, base));
-  heading = base.name + ": " + v.key + " from " + v.shown.front() + " to " + v.shown.back();
   std::set<std::string> shown;
-  for (std::size_t k = 0; k < v.values.size(); ++k) {
+  std::string heading = base.name + ": ";
+  for (std::size_t k = 0; k < v.size(); ++k) {
+    heading += (k ? " and " : "") + v[k].key + " from " + v[k].shown.front() + " to " + v[k].shown.back();
+    axes.keys.push_back(v[k].axis);
+  }
+  axes.heading = heading;
+  const std::size_t inner = v.size() == 2 ? v[1].values.size() : 1;
+  for (std::size_t n = 0; n < v[0].values.size() * inner; ++n) {
     compared_design c;
     c.file = base;
-    const status set = set_design_value(c.file, v.key, v.values[k]);
-    if (!set.ok()) return status::error(message("option --vary: %s", set.message.c_str()));
-    c.label = v.labels[k];
+    c.path = o.design_path;
+    c.label.clear();
+    for (std::size_t k = 0; k < v.size(); ++k) {
+      const std::size_t at = k == 0 ? n / inner : n % inner;
+      const status set = set_design_value(c.file, v[k].key, v[k].values[at]);
+      if (!set.ok()) return status::error(message("option --vary: %s", set.message.c_str()));
+      c.label += (k ? "; " : "") + v[k].labels[at];
+      c.values.push_back(v[k].numbers[at]);
+    }
+    c.title = base.name + ": " + c.label;
     const std::string where = o.design_path + ": " + c.label;
-    RETURN_IF_ERROR(work_out(o, where, base.name + ": " + c.label, report, c, &shown));
+    RETURN_IF_ERROR(work_out(o, where, c.title, report, c, &shown));
     RETURN_IF_ERROR(drive_in_time(o, where, c));
     designs.push_back(std::move(c));
   }
@@ -327,21 +262,20 @@ status run_study(const design_options& o, std::vector<compared_design>& designs,
 }
 }  // namespace
 
-status run_design_program(const design_options& o, const std::string& plot, const reporter& report) {
+status run_design_program(const design_options& o, const reporter& report) {
   if (!o.align_path.empty()) return run_alignments(o, report);
   std::vector<compared_design> designs;
-  std::string heading;
+  study_axes axes;
   if (!o.vary.empty()) {
-    RETURN_IF_ERROR(run_study(o, designs, heading, report));
+    RETURN_IF_ERROR(run_study(o, designs, axes, report));
   } else {
     // Every design worked out before the first file is written.
     for (const std::string& path : o.design_paths) {
       designs.emplace_back();
-      RETURN_IF_ERROR(compute_one_design(o, path, report, designs.back()));
+      RETURN_IF_ERROR(run_one_design(o, path, report, designs.back()));
     }
-    for (std::size_t k = 0; k < designs.size(); ++k)
-      RETURN_IF_ERROR(write_one_design(o, o.design_paths[k], plot, report, designs[k]));
   }
-  if (designs.size() < 2 && o.vary.empty()) return status::success();
-  return write_comparison(designs, output_folder(o, o.design_path), plot, heading, report);
+  RETURN_IF_ERROR(write_run_outputs(o, designs, axes, report));
+  if (!o.emit_dir.empty()) RETURN_IF_ERROR(emit_design(o, designs.front()));
+  return status::success();
 }

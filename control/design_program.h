@@ -45,5 +45,4 @@ status evaluate_on_grid(const std::vector<double>& grid, design_result& r);
 status compute_design(const design_file& file, const std::vector<double>& grid, design_result& out,
                       bool accept_unusual = false, int per_bandwidth = 8);
 
-// `plot` is the acoustic_plot script that draws the picture.
-status run_design_program(const design_options& options, const std::string& plot, const reporter& report);
+status run_design_program(const design_options& options, const reporter& report);

@@ -77,6 +77,9 @@ status compute_transient(design_result& r, voltage_signal signal, double duratio
   RETURN_IF_ERROR(plan_transient(s, coil, signal, duration, out.plan));
   const std::vector<double> voltage = voltage_samples(signal, r.drive.highpass, out.plan.delta, out.plan.rows);
   RETURN_IF_ERROR(run_transient(s, coil, signal, voltage, out.plan.delta, out.record));
+  // What the amplifier is asked for, beside what the filter lets through.
+  if (r.drive.highpass.order > 0)
+    out.amplifier_voltage = voltage_samples(signal, highpass_filter{}, out.plan.delta, out.plan.rows);
   out.columns =
       transient_figures(s, out.record, coil.polarity, r.drive.radiators, r.drive.port, r.drive.at, r.drive.passive);
   out.rows = out.plan.settle ? settled_rows(out.columns) : out.record.rows();
@@ -172,7 +175,8 @@ status write_transient_table(const std::string& path, const transient_result& t)
   out.put("time[ms],voltage[V],current[A],excursion[mm],cone_velocity[m/s]");
   if (port) out.put(",port_velocity[m/s]");
   if (radiator) out.put(",radiator_excursion[mm]");
-  out.put(",pressure[Pa]\n");
+  const bool amplifier = !t.amplifier_voltage.empty();
+  out.put(amplifier ? ",pressure[Pa],amplifier_voltage[V]\n" : ",pressure[Pa]\n");
   const transient_record& r = t.record;
   for (int k = 0; k < t.rows; ++k) {
     out.put_fixed(r.time[k] * 1e3);
@@ -190,6 +194,10 @@ status write_transient_table(const std::string& path, const transient_result& t)
     }
     out.put(',');
     out.put_fixed(t.columns.pressure[k]);
+    if (amplifier) {
+      out.put(',');
+      out.put_fixed(t.amplifier_voltage[k]);
+    }
     out.put('\n');
   }
   return out.close();

@@ -33,6 +33,7 @@ struct transient_result {
   transient_record record;
   transient_columns columns;
   int rows = 0;  // the rows written
+  std::vector<double> amplifier_voltage;  // with a high-pass, the signal before it (V); else empty
 };
 
 // Through the design's coil; signal.peak is set from its rms voltage.

@@ -121,7 +121,8 @@ status parse_design_text(const std::string& text, const std::string& path, desig
 
 // KEY (e.g. "enclosure.Vb") set to TEXT as the file would hold it ("20 l";
 // a plain number for a Q). Fails naming an unknown key and the closest
-// known one, or a value that does not fit the key. A new enclosure.fb
+// key of its table (or listing that table's keys when none is within two
+// edits), or a value that does not fit the key. A new enclosure.fb
 // replaces a given port_length.
 status set_design_value(design_file& d, const std::string& key, const std::string& text);
 

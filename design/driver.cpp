@@ -276,8 +276,10 @@ status complete_driver(const driver_sheet& in, driver_parameters& d, driver_acco
 
   RETURN_IF_ERROR(complete_moving_system(in, d, book, account));
   RETURN_IF_ERROR(complete_losses(in, d, book, account));
-  for (const char* k : {"fs", "Qms", "Qes", "Qts", "Vas", "Mms", "Cms", "Rms", "Bl", "Sd", "Re"})
+  for (const char* k : {"fs", "Qms", "Qes", "Qts", "Vas", "Mms", "Cms", "Rms", "Bl", "Sd", "Re"}) {
     account.origin[k] = book.origin(k);
+    if (book.roots[k] == std::set<std::string>{k}) account.taken_as_given.push_back(k);
+  }
   return status::success();
 }
 

@@ -46,6 +46,8 @@ struct driver_account {
   // For each figure, the typed values it follows from: "fs = \"28 Hz\",
   // Vas = \"58 l\", Sd = \"220 cm2\"".
   std::map<std::string, std::string> origin;
+  // The figures the design takes as the sheet gives them.
+  std::vector<std::string> taken_as_given;
 };
 
 // The figures `trust` may name.

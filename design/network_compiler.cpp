@@ -67,11 +67,14 @@ status shape_port(const enclosure_sheet& e, double vb, const air_properties& air
       // largest box whose port has a length.
       const double a1_min = std::pow(k * wb * wb * vb / (c2 * e.ports), 2) / pi;
       const double vb_max = c2 * g.area / (wb * wb * g.end_correction);
-      return status::error(message(
-          "a port of %g mm diameter tuning %g l to %g Hz would be %.1f mm long: expected a port of more than %.1f mm "
-          "diameter (%.4g cm2) or a box of less than %.3g l",
-          2 * g.radius * 1e3, vb * 1e3, e.fb.value, g.physical_length * 1e3, 2 * std::sqrt(a1_min / pi) * 1e3,
-          a1_min * 1e4, vb_max * 1e3));
+      // Tenths of a millimetre for a port, a few figures for the values
+      // an unusual design lets through.
+      const auto mm = [](double m) { return std::fabs(m) < 1e3 ? message("%.1f", m * 1e3) : message("%.4g", m * 1e3); };
+      const std::string port = message("a port of %g mm diameter tuning %g l to %g Hz would be %s mm long: expected ",
+                                       2 * g.radius * 1e3, vb * 1e3, e.fb.value, mm(g.physical_length).c_str());
+      if (!std::isfinite(a1_min)) return status::error(port + message("a box of less than %.3g l", vb_max * 1e3));
+      return status::error(port + message("a port of more than %s mm diameter (%.4g cm2) or a box of less than %.3g l",
+                                          mm(2 * std::sqrt(a1_min / pi)).c_str(), a1_min * 1e4, vb_max * 1e3));
     }
   } else {
     g.physical_length = e.port_length.value;

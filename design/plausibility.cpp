@@ -1,5 +1,6 @@
 #include "design/plausibility.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "design/units.h"
@@ -36,6 +37,8 @@ const std::vector<plausible_range> ranges = {
     {"port_diameter", "mm", 5, 1000},
     {"port_area", "cm2", 0.2, 8000},
     {"port_length", "mm", 5, 5000},
+    {"driver_volume", "l", 0.001, 200},
+    {"depth", "mm", 10, 5000},
     {"radiator_Sd", "cm2", 1, 3000},
     {"Mmp", "g", 0.1, 5000},
     {"fp", "Hz", 1, 1000},
@@ -47,8 +50,10 @@ const plausible_range& range_of(const std::string& figure) {
   return ranges.front();  // every caller names a listed figure
 }
 
-// "120 mm", "0.4" for a plain number.
+// "120 mm", "0.4" for a plain number; never a NaN whose sign the build
+// decides.
 std::string shown(double value, const char* unit) {
+  if (std::isnan(value)) return "not a number";
   return *unit ? message("%.3g %s", value, unit) : message("%.3g", value);
 }
 
@@ -134,8 +139,6 @@ status check_sensitivity(findings& f, const driver_sheet& in, const driver_param
   return status::success();
 }
 
-bool used_as_typed(const given_value& v, double value) { return v.given && v.value == value; }
-
 // Everything about the driver; `d` completed unless f.hard fails.
 void driver_findings(const driver_sheet& in, driver_parameters& d, findings& f, bool check_typed_values = true) {
   if (check_typed_values) typed_driver(f, in);
@@ -145,12 +148,11 @@ void driver_findings(const driver_sheet& in, driver_parameters& d, findings& f, 
   const struct {
     const char* figure;
     double value;  // SI
-    const given_value* typed;
-  } derived[] = {{"fs", d.fs, &in.fs},     {"Qms", d.qms, &in.Qms}, {"Qes", d.qes, &in.Qes},
-                 {"Qts", d.qts, &in.Qts},  {"Vas", d.vas, &in.Vas}, {"Mms", d.mms, &in.Mms},
-                 {"Cms", d.cms, &in.Cms},  {"Rms", d.rms, &in.Rms}, {"Bl", d.bl, &in.Bl}};
+  } derived[] = {{"fs", d.fs},   {"Qms", d.qms}, {"Qes", d.qes}, {"Qts", d.qts}, {"Vas", d.vas},
+                 {"Mms", d.mms}, {"Cms", d.cms}, {"Rms", d.rms}, {"Bl", d.bl}};
   for (const auto& x : derived) {
-    if (used_as_typed(*x.typed, x.value)) continue;
+    const auto& taken = account.taken_as_given;
+    if (std::find(taken.begin(), taken.end(), x.figure) != taken.end()) continue;
     const plausible_range& r = range_of(x.figure);
     check_derived(f, std::string("driver.") + x.figure, shown_value(x.value, r), x.figure, account.origin[x.figure]);
   }
@@ -190,6 +192,8 @@ void design_findings(const design_file& file, driver_parameters& d, compiled_des
   check_typed(f, "enclosure.port_diameter", e.port_diameter, "port_diameter");
   check_typed(f, "enclosure.port_area", e.port_area, "port_area");
   check_typed(f, "enclosure.port_length", e.port_length, "port_length");
+  check_typed(f, "enclosure.depth", e.depth, "depth");
+  check_typed(f, "driver.driver_volume", file.driver.volume, "driver_volume");
   if (file.radiator.given) {
     check_typed(f, "passive_radiator.Sd", file.radiator.Sd, "radiator_Sd");
     check_typed(f, "passive_radiator.Mmp", file.radiator.Mmp, "Mmp");
@@ -227,7 +231,8 @@ const slippable slippable_values[] = {
     SLIP("driver", "Cms", driver.Cms),          SLIP("driver", "Kms", driver.Kms),
     SLIP("driver", "Sd", driver.Sd),            SLIP("driver", "diameter", driver.diameter),
     SLIP("driver", "Le", driver.Le),            SLIP("driver", "Xmax", driver.Xmax),
-    SLIP("driver", "Pe", driver.Pe),            SLIP("enclosure", "Vb", enclosure.Vb),
+    SLIP("driver", "Pe", driver.Pe),            SLIP("driver", "driver_volume", driver.volume),
+    SLIP("enclosure", "depth", enclosure.depth), SLIP("enclosure", "Vb", enclosure.Vb),
     SLIP("enclosure", "Vr", enclosure.Vr),      SLIP("enclosure", "port_diameter", enclosure.port_diameter),
     SLIP("enclosure", "port_area", enclosure.port_area), SLIP("enclosure", "port_length", enclosure.port_length),
     SLIP("passive_radiator", "Sd", radiator.Sd), SLIP("passive_radiator", "Mmp", radiator.Mmp),

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int most_values = 50;
+constexpr int most_values = 1000;
 
 // The unit as typed after the number ("20l" and "20 l": "l").
 std::string unit_of(const std::string& text) {
@@ -69,6 +69,8 @@ status parse_variation(const std::string& option, variation& out) {
     out.values.push_back(has_unit ? message("%.17g %s", shown, unit.c_str()) : message("%.17g", shown));
     out.shown.push_back(message("%.6g%s%s", shown, unit.empty() ? "" : " ", unit.c_str()));
     out.labels.push_back(name + " = " + out.shown.back());
+    out.numbers.push_back(shown);
   }
+  out.axis = name + (unit.empty() ? "" : " [" + unit + "]");
   return status::success();
 }

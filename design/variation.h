@@ -12,9 +12,11 @@ struct variation {
   std::vector<std::string> values;  // as the file would hold them: "20 l", ..., "80 l"
   std::vector<std::string> shown;   // in the unit typed: "20 l"
   std::vector<std::string> labels;  // for rows and legends: "Vb = 20 l"
+  std::vector<double> numbers;      // in the unit typed: 20
+  std::string axis;                 // "Vb [l]"
 };
 
 // Fails with one line on an unknown key, a value whose unit does not fit
 // the key, or a STEP that does not reach TO from FROM in whole steps
-// (within 1e-9 relative). At most 50 values.
+// (within 1e-9 relative). At most 1000 values.
 status parse_variation(const std::string& option, variation& out);

@@ -88,8 +88,8 @@ TEST(DesignCompare, StudyValuesAndErrors) {
       {"enclosure.Vb=20 l:40 l:10 l", 0, "", 3},
       {"enclosure.fb=25Hz:40Hz:2.5Hz", 0, "", 7},
       {"enclosure.Vb=2e1l:4e1l:1e1l", 0, "", 3},
-      {"enclosure.Vb=1l:100l:1l", 1,
-       "acoustic_design: option --vary is \"enclosure.Vb=1l:100l:1l\": 100 values: expected at most 50\n"},
+      {"enclosure.Vb=1l:1001l:1l", 1,
+       "acoustic_design: option --vary is \"enclosure.Vb=1l:1001l:1l\": 1001 values: expected at most 1000\n"},
       {"enclosure.Vx=1:2:1", 1,
        "acoustic_design: option --vary is \"enclosure.Vx=1:2:1\": unknown key enclosure.Vx: did you mean "
        "enclosure.Vb?\n"},

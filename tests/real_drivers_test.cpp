@@ -85,4 +85,22 @@ TEST(RealDrivers, ASlippedUnitIsRefused) {
   }
 }
 
+// --align checks each driver as a design does, and every box it writes
+// is worked out again here, as acoustic_design would work it out.
+TEST(RealDrivers, TheirWrittenAlignmentsRun) {
+  for (const real_driver& d : drivers) {
+    scratch_dir dir;
+    write_file(dir.file("d.toml"), "[driver]\n" + d.sheet);
+    const program_run r = run_in(dir.path(), "'" ACOUSTIC_DESIGN_PATH "' --align d.toml --write w", "");
+    ASSERT_EQ(r.exit_code, 0) << d.name << shown(r.err);
+    for (const std::string& line : split(r.out)) {
+      if (line.compare(0, 8, "wrote w/") != 0) continue;
+      design_file file;
+      ASSERT_EQ(read_design_file(dir.file(line.substr(6)), file).message, "") << d.name;
+      design_result result;
+      EXPECT_EQ(compute_design(file, {20, 200}, result).message, "") << d.name << ": " << line;
+    }
+  }
+}
+
 }  // namespace
