@@ -75,6 +75,12 @@ status write_response_table(const std::string& path, const std::vector<design_po
   return out.close();
 }
 
+std::string response_table_text(const std::vector<design_point>& points, const response_columns& c) {
+  std::string text = response_header(c);
+  for (const design_point& p : points) text += response_row(p, c);
+  return text;
+}
+
 status write_text(const std::string& path, const std::string& text) {
   text_file out;
   RETURN_IF_ERROR(out.open(path));
@@ -82,12 +88,14 @@ status write_text(const std::string& path, const std::string& text) {
   return out.close();
 }
 
+std::string summary_table_text(const design_summary& summary) {
+  std::string out = "quantity,value,unit\n";
+  for (const summary_row& r : summary.rows) out += message("%s,%.6g,%s\n", r.quantity.c_str(), r.value, r.unit.c_str());
+  return out;
+}
+
 status write_summary_table(const std::string& path, const design_summary& summary) {
-  text_file out;
-  RETURN_IF_ERROR(out.open(path));
-  out.put("quantity,value,unit\n");
-  for (const summary_row& r : summary.rows) out.put(message("%s,%.6g,%s\n", r.quantity.c_str(), r.value, r.unit.c_str()));
-  return out.close();
+  return write_text(path, summary_table_text(summary));
 }
 
 namespace {

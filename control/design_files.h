@@ -35,12 +35,15 @@ std::string response_row(const design_point& p, const response_columns& c);
 
 status write_response_table(const std::string& path, const std::vector<design_point>& points,
                             const response_columns& c);
+// The same table as text, byte for byte the file's.
+std::string response_table_text(const std::vector<design_point>& points, const response_columns& c);
 
 // quantity,value,unit; values as "%.6g".
 // `text` as the whole file at `path`.
 status write_text(const std::string& path, const std::string& text);
 
 status write_summary_table(const std::string& path, const design_summary& summary);
+std::string summary_table_text(const design_summary& summary);
 
 // The design as acoustic_sim's parameter file and answers (a sinusoid at
 // `resonance`, rounded to whole Hz), the coil folded into the piston's

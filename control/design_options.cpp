@@ -136,8 +136,20 @@ status parse_design_options(int argc, const char* const* argv, design_options& o
   app.add_flag("--accept-unusual", o.accept_unusual,
                "go on with a figure outside what loudspeakers have, or a datasheet contradicting itself by more than "
                "20 %, as a warning (a ribbon tweeter, a plenum of 20 m3)");
+  app.add_flag("--serve", o.serve, "the live design page: a local server whose address is printed (see docs/live_page.md)");
+  app.add_option("--port", o.port, "with --serve: its port (default 0: a free one)");
+  app.add_option("--listen", o.listen, "with --serve: the address to listen on (default 127.0.0.1)");
   RETURN_IF_ERROR(parse_command_line(app, argc, argv, o.help));
   if (o.help) return status::success();
+  if (!o.serve && (app.count("--port") > 0 || app.count("--listen") > 0))
+    return status::error("options --port and --listen need --serve: see --help");
+  if (o.serve) {
+    if (!o.vary.empty() || !o.align_path.empty() || app.count("--transient") > 0 || !o.emit_dir.empty() ||
+        !o.out_dir.empty() || app.count("--grid") > 0)
+      return status::error("option --serve takes design files, --port and --listen only");
+    if (o.port < 0 || o.port > 65535) return status::error("option --port: expected a port from 0 to 65535");
+    return status::success();
+  }
   if (!o.write_dir.empty() && o.align_path.empty()) return status::error("option --write needs --align: see --help");
   if (!o.align_path.empty()) {
     if (!o.design_paths.empty() || !o.vary.empty() || app.count("--transient") > 0 || !o.emit_dir.empty() ||

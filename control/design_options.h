@@ -30,6 +30,9 @@ struct design_options {
   int distortion_per_octave = 12;
   bool accept_unusual = false;  // figures no loudspeaker has are warnings, not errors
   std::vector<double> at;     // --at: Hz, each design's figures printed at exactly these
+  bool serve = false;         // --serve: the live design page
+  int port = 0;               // its port; 0: a free one
+  std::string listen = "127.0.0.1";
 };
 
 // Where the outputs of the design file `path` go: --out, else its folder.

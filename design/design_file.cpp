@@ -455,6 +455,13 @@ status key_dimension(const std::string& key, bool& has_unit, dimension& dim) {
   return status::success();
 }
 
+std::vector<design_key> design_keys() {
+  std::vector<design_key> keys;
+  for (const key_rule& rule : rules())
+    keys.push_back({rule.table, rule.key, rule.dim >= 0, static_cast<dimension>(std::max(rule.dim, 0))});
+  return keys;
+}
+
 status parse_design_text(const std::string& text, const std::string& path, design_file& d) {
   d.name = stem_of(path);
   toml::table document;

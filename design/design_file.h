@@ -133,3 +133,12 @@ status set_design_value(design_file& d, const std::string& key, const std::strin
 // Whether KEY's value carries a unit, and its dimension; fails like
 // set_design_value on an unknown key.
 status key_dimension(const std::string& key, bool& has_unit, dimension& dim);
+
+// Every key the file takes, in the file's order, for a form built from the
+// same table that reads the file.
+struct design_key {
+  std::string table, key;
+  bool has_unit = false;
+  dimension dim = dimension::frequency;  // with has_unit
+};
+std::vector<design_key> design_keys();
