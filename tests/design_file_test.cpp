@@ -64,6 +64,8 @@ TEST(DesignFile, BadInputIsOneLineNamingTheKey) {
   const std::pair<std::string, std::string> cases[] = {
       {woofer + "[enclosure]\ntype = \"closed\"\nVb = 30\n",
        "box.toml: enclosure.Vb = 30: expected a string with its unit, e.g. \"30 l\" (units: l, m3, cm3, ft3)"},
+      {woofer + "[enclosure]\ntype = \"closed\"\nVb = true\n",
+       "box.toml: enclosure.Vb: expected a string with its unit (units: l, m3, cm3, ft3)"},
       {woofer + "Mms = \"38 gram\"\n[enclosure]\ntype = \"baffle\"\n",
        "box.toml: driver.Mms = \"38 gram\" has the unit \"gram\": expected a number and one of the units g, kg"},
       {woofer + "Qtss = 0.38\n[enclosure]\ntype = \"baffle\"\n", "box.toml: unknown key driver.Qtss: did you mean driver.Qts?"},
