@@ -94,16 +94,11 @@ status compare_curves(const std::vector<compared_design>& designs, const std::ve
   return status::success();
 }
 
-// What binds at the lowest max SPL the summary names: the grid point
-// nearest its frequency.
+// What binds at the lowest max SPL, as the summary names it.
 std::string lowest_max_spl_limit(const design_result& r) {
-  double at = -1;
   for (const summary_row& row : r.summary.rows)
-    if (row.quantity == "lowest_max_SPL_frequency") at = row.value;
-  const design_point* nearest = nullptr;
-  for (const design_point& p : r.points)
-    if (at > 0 && (!nearest || std::abs(p.frequency - at) < std::abs(nearest->frequency - at))) nearest = &p;
-  return nearest ? limit_name(nearest->limited_by) : "";
+    if (row.quantity == "lowest_max_SPL_limited_by") return row.unit;
+  return "";
 }
 
 }  // namespace
@@ -200,26 +195,24 @@ status write_run_outputs(const design_options& o, const std::vector<compared_des
     const std::string value_label = study.keys.empty() ? "" : study.keys.front();
     const std::string scratch_dir = scratch.path;
     wrote_line line{{summary}, {dir + "/compare.png"}};
-    pictures.push_back({dir + "/compare.png", [&designs, drawn, scratch_dir, title, value_label, is_study,
-                                               dir](std::string& script) {
-                          if (scratch_dir.empty()) return status::error("cannot create a scratch folder in /tmp");
-                          std::vector<compare_curve> curves;
-                          RETURN_IF_ERROR(compare_curves(designs, drawn, scratch_dir, false, is_study, curves));
-                          script = compare_picture_script(curves, title, value_label,
-                                                          output_set::working_name(dir + "/compare.png"));
-                          return status::success();
-                        }});
+    // compare.png, or with `transient` the transients' compare_transient.png.
+    const auto comparison_picture = [&designs, drawn, scratch_dir, title, value_label, is_study](bool transient,
+                                                                                          const std::string& path) {
+      return picture_job{path, [&designs, drawn, scratch_dir, title, value_label, is_study, transient,
+                                path](std::string& script) {
+                           if (scratch_dir.empty()) return status::error("cannot create a scratch folder in /tmp");
+                           std::vector<compare_curve> curves;
+                           RETURN_IF_ERROR(compare_curves(designs, drawn, scratch_dir, transient, is_study, curves));
+                           const std::string output = output_set::working_name(path);
+                           script = transient ? compare_transient_script(curves, title, value_label, output)
+                                              : compare_picture_script(curves, title, value_label, output);
+                           return status::success();
+                         }};
+    };
+    pictures.push_back(comparison_picture(false, dir + "/compare.png"));
     if (designs.front().has_transient) {
       line.pictures.push_back(dir + "/compare_transient.png");
-      pictures.push_back({dir + "/compare_transient.png", [&designs, drawn, scratch_dir, title, value_label, is_study,
-                                                           dir](std::string& script) {
-                            if (scratch_dir.empty()) return status::error("cannot create a scratch folder in /tmp");
-                            std::vector<compare_curve> curves;
-                            RETURN_IF_ERROR(compare_curves(designs, drawn, scratch_dir, true, is_study, curves));
-                            script = compare_transient_script(curves, title, value_label,
-                                                              output_set::working_name(dir + "/compare_transient.png"));
-                            return status::success();
-                          }});
+      pictures.push_back(comparison_picture(true, dir + "/compare_transient.png"));
     }
     if (is_study) {
       line.pictures.push_back(dir + "/study.png");

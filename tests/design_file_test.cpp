@@ -6,6 +6,7 @@
 
 #include "control/design_program.h"
 #include "design/units.h"
+#include "design_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -15,17 +16,7 @@ const std::string woofer =
 
 status parse(const std::string& text, design_file& d) { return parse_design_text(text, "box.toml", d); }
 
-// Reads, completes and compiles; the first failure or the warnings.
-std::string outcome(const std::string& text) {
-  design_file file;
-  status s = parse(text, file);
-  design_result r;
-  if (s.ok()) s = compute_design(file, {20, 100}, r);
-  if (!s.ok()) return "error: " + s.message;
-  std::string warnings;
-  for (const std::string& w : r.warnings) warnings += w + "\n";
-  return warnings;
-}
+std::string outcome(const std::string& text) { return design_outcome(text); }
 
 TEST(DesignUnits, EveryUnitConvertsToSI) {
   const struct {

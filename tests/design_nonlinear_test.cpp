@@ -8,6 +8,7 @@
 #include "control/design_program.h"
 #include "design/nonlinear_model.h"
 #include "design/nonlinear_sheet.h"
+#include "design_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -27,17 +28,7 @@ status read_design_file_text_for_test(const std::string& path, const std::string
   return read_design_file(path, file);
 }
 
-// The first failure, or the warnings.
-std::string outcome(const std::string& text) {
-  design_file file;
-  status s = parse_design_text(text, "box.toml", file);
-  design_result r;
-  if (s.ok()) s = compute_design(file, {20, 100}, r);
-  if (!s.ok()) return "error: " + s.message;
-  std::string warnings;
-  for (const std::string& w : r.warnings) warnings += w + "\n";
-  return warnings;
-}
+std::string outcome(const std::string& text) { return design_outcome(text); }
 
 TEST(NonlinearSheet, CoefficientsConvertPerLengthToThePowerK) {
   const struct {

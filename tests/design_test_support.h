@@ -18,3 +18,16 @@ inline design_result compute(const std::string& text, const std::vector<double>&
   EXPECT_EQ(compute_design(file, grid, r, accept_unusual).message, "");
   return r;
 }
+
+// The design written in `text` on `grid`: "error: " and the first failure,
+// else its warnings, a line each.
+inline std::string design_outcome(const std::string& text, const std::vector<double>& grid = {20, 100}) {
+  design_file file;
+  status s = parse_design_text(text, "box.toml", file);
+  design_result r;
+  if (s.ok()) s = compute_design(file, grid, r);
+  if (!s.ok()) return "error: " + s.message;
+  std::string warnings;
+  for (const std::string& w : r.warnings) warnings += w + "\n";
+  return warnings;
+}
